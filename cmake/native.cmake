@@ -1,0 +1,42 @@
+# Native build: the portable code over our own stand-in for Win32, with the
+# unit tests, tools, fuzz targets and benchmarks.
+file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/*.cpp)
+find_package(PNG REQUIRED)
+add_library(glyphora_platform STATIC ${PLATFORM_SOURCES})
+target_include_directories(glyphora_platform PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(glyphora_platform PUBLIC PNG::PNG)
+target_link_libraries(glyphora_core PUBLIC glyphora_platform)
+
+if(GLYPHORA_FUZZ)
+  include(${PROJECT_SOURCE_DIR}/fuzz/fuzz.cmake)
+  return()
+endif()
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${NATIVE_TEST_SOURCES})
+target_link_libraries(native_tests PRIVATE glyphora_core GTest::gtest GTest::gtest_main)
+target_compile_definitions(native_tests PRIVATE
+  GLYPHORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60
+  PROPERTIES ENVIRONMENT "GLYPHORA_BUILD_DIR=${PROJECT_BINARY_DIR}")
+
+file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/*.cpp)
+foreach(src ${TOOL_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  string(REPLACE "_" "-" name ${name})
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE glyphora_core)
+endforeach()
+
+if(NOT GLYPHORA_SANITIZE)
+  find_package(benchmark REQUIRED)
+  file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
+  foreach(src ${BENCH_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE glyphora_core benchmark::benchmark)
+    target_compile_options(${name} PRIVATE -O2)
+  endforeach()
+endif()

@@ -1,0 +1,58 @@
+#pragma once
+// The one loaded file: its bytes, the decoded text with one attribute byte per
+// character, a copy wrapped at a fixed column, and the line metrics the view
+// derives its scroll ranges from.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+// Blanks that cursor-forward sequences may add to one document, in total. Real
+// art stays far below; a hostile file of a few bytes could otherwise ask for
+// gigabytes (ESC[2000000000C).
+constexpr uint32_t kMaxForwardBlanks = 64u << 20;
+
+// Largest file load accepts: its decoded text, even with every permitted blank,
+// must still be countable in 32 bits.
+constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull - kMaxForwardBlanks;
+
+constexpr uint32_t kPathSize = 260;
+constexpr uint32_t kWrapColumn = 81;
+
+class Document {
+public:
+    std::FILE* file_handle = nullptr;
+    int32_t wrap_enabled = 0;
+    int32_t is_ansi = 0;
+    int32_t plain_only = 0;
+    char* file_name = nullptr;
+    uint8_t* raw_bytes = nullptr;
+    uint8_t* text = nullptr;
+    uint8_t* wrapped_text = nullptr;
+    uint8_t* attrs = nullptr;
+    uint8_t* wrapped_attrs = nullptr;
+    uint32_t line_count = 0;
+    uint32_t wrapped_line_count = 0;
+    uint32_t max_line_width = 0;
+    uint32_t wrap_column = 0;
+    uint32_t text_length = 1;
+    uint32_t wrapped_length = 0;
+
+    Document();
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    // 1 when the file named by file_name was read (and decoded), 0 when it
+    // cannot be loaded; on 0 nothing changes.
+    int32_t load();
+    // Rebuilds wrapped_text/wrapped_attrs from text at the given column (>= 2).
+    void wrap(uint32_t column);
+
+    // Storage behind the pointer fields above. text points at raw_store for a
+    // plain file and at text_store for an ANSI one.
+    std::unique_ptr<char[]> name_store;
+    std::unique_ptr<uint8_t[]> raw_store;
+    std::unique_ptr<uint8_t[]> text_store;
+    std::unique_ptr<uint8_t[]> attrs_store;
+    std::unique_ptr<uint8_t[]> wrapped_text_store;
+    std::unique_ptr<uint8_t[]> wrapped_attrs_store;
+};

@@ -1,0 +1,18 @@
+# Each fuzz/<name>.cpp is one libFuzzer target with its seed corpus in
+# fuzz/corpus/<name>/. The tests replay the corpus (every crash ever found lives
+# there) and then fuzz for a bounded time from it.
+set(GLYPHORA_FUZZ_SECONDS 30 CACHE STRING "Seconds each fuzz target runs in the test suite")
+file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fuzz/*.cpp)
+foreach(src ${FUZZ_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE glyphora_core)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+  add_test(NAME ${name}.replay COMMAND ${name} -runs=0 ${corpus})
+  add_test(NAME ${name}.fuzz
+           COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+                   ${PROJECT_SOURCE_DIR}/fuzz/run_fuzzer.sh $<TARGET_FILE:${name}> ${corpus}
+                   ${GLYPHORA_FUZZ_SECONDS} ${PROJECT_BINARY_DIR}/fuzz-work/${name})
+  set_tests_properties(${name}.fuzz PROPERTIES DEPENDS ${name}.replay TIMEOUT 600)
+endforeach()
