@@ -35,6 +35,9 @@
 // - GetScrollInfo: the 32-bit track position of a dragged thumb.
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>

@@ -11,7 +11,7 @@ stage() { printf '\n=== %s ===\n' "$*"; }
 for preset in native asan fuzz; do
   stage "$preset: build"
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs" 2>/dev/null || cmake --build "build/$preset" -j "$jobs"
+  cmake --build "build/$preset" -j "$jobs"
   stage "$preset: test"
   ctest --test-dir "build/$preset" --output-on-failure -j "$jobs"
 done
