@@ -12,8 +12,9 @@
 constexpr uint32_t kMaxForwardBlanks = 64u << 20;
 
 // Largest file load accepts: its decoded text, even with every permitted blank,
-// must still be countable in 32 bits.
-constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull - kMaxForwardBlanks;
+// must still be countable in 32 bits, and so must its widest line, which
+// counts one more for the end of the text.
+constexpr uint64_t kMaxFileSize = 0xFFFFFFFEull - kMaxForwardBlanks;
 
 constexpr uint32_t kPathSize = 260;
 constexpr uint32_t kWrapColumn = 81;
@@ -42,9 +43,14 @@ public:
     Document& operator=(const Document&) = delete;
 
     // 1 when the file named by file_name was read (and decoded), 0 when it
-    // cannot be loaded; on 0 nothing changes.
+    // cannot be loaded (cannot be opened, is a directory, has no size, is
+    // larger than kMaxFileSize, or its buffers cannot be allocated); on 0
+    // nothing changes. A short read loads the bytes that were read.
     int32_t load();
-    // Rebuilds wrapped_text/wrapped_attrs from text at the given column (>= 2).
+    // Rebuilds wrapped_text/wrapped_attrs from text at the given column; a
+    // column below 2 wraps as 2. When the copy cannot be sized in 32 bits or
+    // allocated, the wrapped copy is left empty: wrapped_length and
+    // wrapped_line_count 0, over the previous (still valid) buffers.
     void wrap(uint32_t column);
 
     // Storage behind the pointer fields above. text points at raw_store for a

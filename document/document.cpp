@@ -1,0 +1,120 @@
+#include "document/document.h"
+
+#include <algorithm>
+#include <new>
+
+#include "document/ansi_decode.h"
+#include "document/line_measure.h"
+#include "document/line_wrap.h"
+
+namespace {
+
+constexpr uint8_t kEsc = 0x1B;
+
+// Never zero bytes, so every buffer pointer the Document hands out is a real
+// buffer, also for an empty text.
+std::unique_ptr<uint8_t[]> allocate(uint64_t bytes) {
+    if (bytes > UINT32_MAX) return nullptr;
+    return std::unique_ptr<uint8_t[]>(
+        new (std::nothrow) uint8_t[static_cast<size_t>(std::max<uint64_t>(bytes, 1))]);
+}
+
+// Size of an open stream, or -1 when it is not a readable file: a directory
+// opens on some systems but fails its first read, and some streams cannot seek.
+long readable_size(std::FILE* f) {
+    if (std::getc(f) == EOF && std::ferror(f)) return -1;
+    if (std::fseek(f, 0, SEEK_END) != 0) return -1;
+    const long size = std::ftell(f);
+    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) return -1;
+    return size;
+}
+
+}  // namespace
+
+Document::Document()
+    : name_store(new char[kPathSize]()),
+      text_store(new uint8_t[1]()),
+      attrs_store(new uint8_t[1]()),
+      wrapped_text_store(new uint8_t[1]()),
+      wrapped_attrs_store(new uint8_t[1]()) {
+    file_name = name_store.get();
+    text = text_store.get();
+    attrs = attrs_store.get();
+    text_length = 1;
+    wrapped_text = wrapped_text_store.get();
+    wrapped_attrs = wrapped_attrs_store.get();
+    wrapped_length = 0;
+    wrapped_line_count = 0;
+    wrap_column = 0;
+    const LineMetrics metrics = measure_lines(ByteSpan{text, text_length});
+    line_count = metrics.line_count;
+    max_line_width = metrics.max_line_width;
+}
+
+int32_t Document::load() {
+    file_handle = std::fopen(file_name, "rb");
+    if (!file_handle) return 0;
+    const long size = readable_size(file_handle);
+    std::unique_ptr<uint8_t[]> new_raw;
+    if (size >= 0 && static_cast<unsigned long>(size) <= kMaxFileSize) new_raw = allocate(size);
+    uint32_t read = 0;
+    if (new_raw) read = static_cast<uint32_t>(std::fread(new_raw.get(), 1, size, file_handle));
+    std::fclose(file_handle);
+    file_handle = nullptr;
+    if (!new_raw) return 0;
+
+    // Everything new is in hand before anything old is released: a failure
+    // here must leave the previous file on show.
+    const ByteSpan raw{new_raw.get(), read};
+    if (read > 0 && raw.data[0] == kEsc && !plain_only) {
+        const uint64_t decoded = ansi_decoded_length(raw, kMaxForwardBlanks);
+        std::unique_ptr<uint8_t[]> new_text = allocate(decoded);
+        std::unique_ptr<uint8_t[]> new_attrs = allocate(decoded);
+        if (!new_text || !new_attrs) return 0;
+        text_length = ansi_decode(raw, kMaxForwardBlanks, new_text.get(), new_attrs.get(),
+                                  static_cast<uint32_t>(decoded));
+        text_store = std::move(new_text);
+        attrs_store = std::move(new_attrs);
+        text = text_store.get();
+        attrs = attrs_store.get();
+        is_ansi = 1;
+    } else {
+        // A plain file is shown as read: text is the raw buffer itself. attrs
+        // stays as it was; nothing reads it while is_ansi is 0.
+        text_store.reset();
+        text = new_raw.get();
+        text_length = read;
+        is_ansi = 0;
+    }
+    raw_store = std::move(new_raw);
+    raw_bytes = raw_store.get();
+
+    const LineMetrics metrics = measure_lines(ByteSpan{text, text_length});
+    line_count = metrics.line_count;
+    max_line_width = metrics.max_line_width;
+    return 1;
+}
+
+void Document::wrap(uint32_t column) {
+    column = std::max(column, 2u);
+    wrap_column = column;
+    const uint64_t capacity = wrapped_capacity(text_length, column);
+    std::unique_ptr<uint8_t[]> new_text = allocate(capacity);
+    std::unique_ptr<uint8_t[]> new_attrs;
+    if (is_ansi) new_attrs = allocate(capacity);
+    if (!new_text || (is_ansi && !new_attrs)) {
+        // An empty copy over the old buffers, which stay valid.
+        wrapped_length = 0;
+        wrapped_line_count = 0;
+        return;
+    }
+    wrapped_length = wrap_text(ByteSpan{text, text_length}, is_ansi ? attrs : nullptr, column,
+                               new_text.get(), new_attrs.get(), static_cast<uint32_t>(capacity));
+    wrapped_text_store = std::move(new_text);
+    wrapped_text = wrapped_text_store.get();
+    if (is_ansi) {
+        wrapped_attrs_store = std::move(new_attrs);
+        wrapped_attrs = wrapped_attrs_store.get();
+    }
+    wrapped_line_count = line_count + (wrapped_length - text_length);
+}
