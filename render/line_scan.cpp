@@ -1,0 +1,121 @@
+#include "render/line_scan.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr uint64_t kBlock = 64;
+
+#if defined(__SSE2__)
+// Bit i of lf / cr is set when byte i of the 64-byte block is LF / CR.
+inline void block_masks(const uint8_t* p, uint64_t& lf, uint64_t& cr) {
+    const __m128i lf_bytes = _mm_set1_epi8(static_cast<char>(kLineFeed));
+    const __m128i cr_bytes = _mm_set1_epi8(static_cast<char>(kCarriageReturn));
+    lf = 0;
+    cr = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        const uint64_t l = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf_bytes)));
+        const uint64_t c = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr_bytes)));
+        lf |= l << (16 * part);
+        cr |= c << (16 * part);
+    }
+}
+#else
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+constexpr uint64_t kLowSeven = 0x7F7F7F7F7F7F7F7Full;
+
+// 0x80 in every byte of `word` equal to `value`, 0 elsewhere; exact, no
+// borrows between bytes.
+inline uint64_t bytes_equal(uint64_t word, uint8_t value) {
+    const uint64_t x = word ^ (kEveryByte * value);
+    return ~(((x & kLowSeven) + kLowSeven) | x) & ~kLowSeven;
+}
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+// One bit per byte, in memory order, from the 0x80 marks of bytes_equal.
+inline uint64_t gather_bits(uint64_t marks) { return ((marks >> 7) * 0x0102040810204080ull) >> 56; }
+#endif
+
+inline void block_masks(const uint8_t* p, uint64_t& lf, uint64_t& cr) {
+    lf = 0;
+    cr = 0;
+    for (int part = 0; part < 8; ++part) {
+        uint64_t word;
+        __builtin_memcpy(&word, p + 8 * part, 8);
+        const uint64_t l = bytes_equal(word, kLineFeed);
+        const uint64_t c = bytes_equal(word, kCarriageReturn);
+        if ((l | c) == 0) continue;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        lf |= gather_bits(l) << (8 * part);
+        cr |= gather_bits(c) << (8 * part);
+#else
+        for (int i = 0; i < 8; ++i) {
+            lf |= static_cast<uint64_t>(p[8 * part + i] == kLineFeed) << (8 * part + i);
+            cr |= static_cast<uint64_t>(p[8 * part + i] == kCarriageReturn) << (8 * part + i);
+        }
+#endif
+    }
+}
+#endif
+
+inline unsigned lowest_bit(uint64_t mask) { return static_cast<unsigned>(__builtin_ctzll(mask)); }
+
+}  // namespace
+
+uint64_t find_row_start(const uint8_t* text, uint64_t length, uint32_t row) {
+    uint64_t pos = 0;
+    uint64_t remaining = row;
+    while (remaining > 0 && pos < length) {
+        if (length - pos >= kBlock) {
+            uint64_t lf, cr;
+            block_masks(text + pos, lf, cr);
+            // Without a CR directly after a CR, every CR is a line end and
+            // swallows the byte after it, so the block can be counted at once.
+            if ((cr & (cr << 1)) == 0) {
+                uint64_t ends = (lf & ~(cr << 1)) | cr;
+                const uint64_t count = static_cast<uint64_t>(__builtin_popcountll(ends));
+                if (count < remaining) {
+                    remaining -= count;
+                    pos += kBlock + (cr >> 63);  // a CR in the last byte swallows the next
+                    continue;
+                }
+                for (uint64_t k = 1; k < remaining; ++k) ends &= ends - 1;
+                const unsigned bit = lowest_bit(ends);
+                pos += bit + 1 + ((cr >> bit) & 1);
+                remaining = 0;
+                break;
+            }
+        }
+        // Byte by byte: the tail of the text, or a block with CR CR in it.
+        const uint64_t stop = length - pos >= kBlock ? pos + kBlock : length;
+        while (remaining > 0 && pos < stop) {
+            const uint8_t ch = text[pos];
+            if (ch == kLineFeed) {
+                --remaining;
+                pos += 1;
+            } else if (ch == kCarriageReturn) {
+                --remaining;
+                pos += 2;
+            } else {
+                pos += 1;
+            }
+        }
+    }
+    return pos < length ? pos : length;
+}
+
+uint64_t find_line_end(const uint8_t* text, uint64_t pos, uint64_t length) {
+    while (length - pos >= kBlock) {
+        uint64_t lf, cr;
+        block_masks(text + pos, lf, cr);
+        if (lf | cr) return pos + lowest_bit(lf | cr);
+        pos += kBlock;
+    }
+    for (; pos < length; ++pos) {
+        if (text[pos] == kLineFeed || text[pos] == kCarriageReturn) return pos;
+    }
+    return length;
+}
