@@ -127,12 +127,14 @@ struct WritingSink {
 
     void run(const uint8_t* bytes, uint32_t n) {
         n = std::min(n, capacity - count);
+        if (n == 0) return;
         std::memcpy(text + count, bytes, n);
         std::memset(attrs + count, attribute, n);
         count += n;
     }
     void blanks(uint32_t n) {
         n = std::min(n, capacity - count);
+        if (n == 0) return;
         std::memset(text + count, kBlank, n);
         std::memset(attrs + count, attribute, n);
         count += n;

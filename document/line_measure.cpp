@@ -10,6 +10,7 @@ constexpr uint8_t kCr = 0x0D;
 
 // Position of the first b at or after from, or the text's size.
 uint32_t find_byte(ByteSpan text, uint32_t from, uint8_t b) {
+    if (from >= text.size) return text.size;  // memchr must not see an empty (maybe null) span
     const void* p = std::memchr(text.data + from, b, text.size - from);
     return p ? static_cast<uint32_t>(static_cast<const uint8_t*>(p) - text.data) : text.size;
 }

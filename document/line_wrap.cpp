@@ -20,6 +20,7 @@ struct WrapOutput {
 
     void copy(const uint8_t* src_text, const uint8_t* src_attrs, uint32_t n) {
         n = std::min(n, capacity - length);
+        if (n == 0) return;
         std::memcpy(text + length, src_text, n);
         if (attrs) std::memcpy(attrs + length, src_attrs, n);
         length += n;

@@ -149,3 +149,12 @@ TEST(AnsiDecode, NeverWritesPastTheCapacity) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AnsiDecode, EmptySpanWithoutBuffer) {
+    EXPECT_EQ(ansi_decoded_length(ByteSpan{nullptr, 0}, kMaxForwardBlanks), 0u);
+    EXPECT_EQ(ansi_decode(ByteSpan{nullptr, 0}, kMaxForwardBlanks, nullptr, nullptr, 0), 0u);
+}
+
+}  // namespace

@@ -63,3 +63,14 @@ TEST(LineMeasure, ManyShortLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// Found by fuzzing: an empty text may come with no buffer at all.
+TEST(LineMeasure, EmptySpanWithoutBuffer) {
+    const LineMetrics m = measure_lines(ByteSpan{nullptr, 0});
+    EXPECT_EQ(m.line_count, 0u);
+    EXPECT_EQ(m.max_line_width, 1u);
+}
+
+}  // namespace

@@ -113,3 +113,13 @@ TEST(LineWrap, NeverWritesPastTheCapacity) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LineWrap, EmptySpanWithoutBuffer) {
+    uint8_t out = 0xEE;
+    EXPECT_EQ(wrap_text(ByteSpan{nullptr, 0}, nullptr, 81, &out, nullptr, 1), 0u);
+    EXPECT_EQ(out, 0xEE);
+}
+
+}  // namespace

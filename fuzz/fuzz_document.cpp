@@ -1,0 +1,157 @@
+// Load, decode, measure and wrap arbitrary bytes. The fast functions must
+// agree with the literal reference versions and keep the Document's
+// invariants; the sanitizers catch any access outside a buffer.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/ansi_decode.h"
+#include "document/document.h"
+#include "document/line_measure.h"
+#include "document/line_wrap.h"
+#include "fuzz/document_reference.h"
+
+namespace {
+
+// Small, so that inputs probe the blank limit without huge outputs.
+constexpr uint32_t kFuzzBlankLimit = 4096;
+// Inputs whose real decoded text is larger skip the trip through a file.
+constexpr uint64_t kMaxLoadedText = 1u << 20;
+
+void check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+// memcmp that accepts the null data of empty vectors.
+bool same(const uint8_t* a, const uint8_t* b, size_t n) { return n == 0 || std::memcmp(a, b, n) == 0; }
+
+std::vector<uint8_t> fast_wrap(const uint8_t* text, const uint8_t* attrs, uint32_t length,
+                               uint32_t column, std::vector<uint8_t>* out_attrs) {
+    const uint64_t capacity = wrapped_capacity(length, column);
+    std::vector<uint8_t> out(capacity);
+    out_attrs->assign(capacity, 0xEE);
+    const uint32_t n = wrap_text(ByteSpan{text, length}, attrs, column, out.data(), out_attrs->data(),
+                                 static_cast<uint32_t>(capacity));
+    check(n <= capacity, "wrapped length within its capacity");
+    out.resize(n);
+    out_attrs->resize(n);
+    return out;
+}
+
+// Rows of the wrapped text hold at most column - 1 bytes before their LF,
+// unless a CR landed on the column and held breaks off until the next LF.
+void check_rows(const std::vector<uint8_t>& wrapped, uint32_t column) {
+    size_t row_start = 0;
+    for (size_t i = 0; i <= wrapped.size(); ++i) {
+        if (i < wrapped.size() && wrapped[i] != '\n') continue;
+        const size_t row = i - row_start;
+        check(row <= column - 1 || wrapped[row_start + column - 1] == '\r', "wrapped row width");
+        row_start = i + 1;
+    }
+}
+
+void check_text(const uint8_t* text, const uint8_t* attrs, uint32_t length, uint32_t column) {
+    const LineMetrics m = measure_lines(ByteSpan{text, length});
+    const ReferenceMetrics ref = reference_measure(text, length);
+    check(m.line_count == ref.line_count, "line count matches the reference");
+    check(m.max_line_width == ref.max_line_width, "widest line matches the reference");
+    check(m.max_line_width >= 1 && m.line_count <= length, "line metric bounds");
+
+    std::vector<uint8_t> wrapped_attrs;
+    const std::vector<uint8_t> wrapped = fast_wrap(text, attrs, length, column, &wrapped_attrs);
+    const ReferenceText ref_wrap = reference_wrap(text, attrs, length, column);
+    check(wrapped == ref_wrap.text, "wrapped text matches the reference");
+    if (attrs) check(wrapped_attrs == ref_wrap.attrs, "wrapped attributes match the reference");
+    check_rows(wrapped, column);
+}
+
+std::string scratch_path() {
+    const char* dir = std::getenv("TMPDIR");
+    std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (dir ? dir : "/tmp");
+    return base + "/glyphora_fuzz_document_" + std::to_string(getpid()) + ".ans";
+}
+
+void remove_scratch() { std::remove(scratch_path().c_str()); }
+
+void check_load(const uint8_t* data, size_t size) {
+    static Document doc;
+    static const std::string path = scratch_path();
+    static const bool registered = std::atexit(remove_scratch) == 0;
+    (void)registered;
+
+    // A load that fails must leave everything in place.
+    const uint8_t* text_before = doc.text;
+    const uint32_t length_before = doc.text_length;
+    std::snprintf(doc.file_name, kPathSize, "%s.missing", path.c_str());
+    check(doc.load() == 0, "missing file is not loaded");
+    check(doc.text == text_before && doc.text_length == length_before, "failed load keeps the text");
+
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    const bool written = std::fwrite(data, 1, size, f) == size;
+    std::fclose(f);
+    if (!written) return;
+    doc.plain_only = size % 5 == 4;
+    std::snprintf(doc.file_name, kPathSize, "%s", path.c_str());
+    check(doc.load() == 1, "written file loads");
+    check(same(doc.raw_bytes, data, size), "raw bytes are the file");
+    const bool ansi = size > 0 && data[0] == 0x1B && !doc.plain_only;
+    check(doc.is_ansi == ansi, "first byte and plain_only choose the decoding");
+    if (ansi) {
+        const ReferenceText ref = reference_decode(data, size, kMaxForwardBlanks);
+        check(doc.text_length == ref.text.size(), "loaded text length");
+        check(same(doc.text, ref.text.data(), ref.text.size()), "loaded text");
+        check(same(doc.attrs, ref.attrs.data(), ref.attrs.size()), "loaded attributes");
+    } else {
+        check(doc.text == doc.raw_bytes && doc.text_length == size, "plain text is the raw buffer");
+    }
+    const ReferenceMetrics ref = reference_measure(doc.text, doc.text_length);
+    check(doc.line_count == ref.line_count && doc.max_line_width == ref.max_line_width,
+          "loaded line metrics");
+
+    doc.wrap(kWrapColumn);
+    check(doc.wrap_column == kWrapColumn, "wrap column recorded");
+    check(doc.wrapped_length >= doc.text_length, "wrapping only adds bytes");
+    check(doc.wrapped_line_count == doc.line_count + (doc.wrapped_length - doc.text_length),
+          "wrapped line count is line count plus breaks");
+    const ReferenceText ref_wrap = reference_wrap(doc.text, ansi ? doc.attrs : nullptr, doc.text_length, kWrapColumn);
+    check(doc.wrapped_length == ref_wrap.text.size() &&
+              same(doc.wrapped_text, ref_wrap.text.data(), ref_wrap.text.size()),
+          "wrapped copy matches the reference");
+    check(!ansi || same(doc.wrapped_attrs, ref_wrap.attrs.data(), ref_wrap.attrs.size()),
+          "wrapped attributes match the reference");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > (1u << 20)) return 0;
+    const ByteSpan raw{data, static_cast<uint32_t>(size)};
+    const uint32_t column = 2 + (size > 0 ? data[size - 1] % 100 : 0);
+
+    // Plain text: the bytes as they are.
+    check_text(data, nullptr, raw.size, kWrapColumn);
+
+    // ANSI text under a small blank limit.
+    const uint64_t length = ansi_decoded_length(raw, kFuzzBlankLimit);
+    check(length <= uint64_t(raw.size) + kFuzzBlankLimit, "decoded length bound");
+    std::vector<uint8_t> text(length), attrs(length);
+    const uint32_t n = ansi_decode(raw, kFuzzBlankLimit, text.data(), attrs.data(),
+                                   static_cast<uint32_t>(length));
+    check(n == length, "both decoding passes agree");
+    const ReferenceText ref = reference_decode(data, size, kFuzzBlankLimit);
+    check(text == ref.text, "decoded text matches the reference");
+    check(attrs == ref.attrs, "decoded attributes match the reference");
+    for (uint8_t a : attrs) check((a & 0x80) == 0, "attribute bit 7 clear");
+    check_text(text.data(), attrs.data(), n, column);
+
+    if (ansi_decoded_length(raw, kMaxForwardBlanks) <= kMaxLoadedText) check_load(data, size);
+    return 0;
+}
