@@ -63,12 +63,57 @@ inline void block_masks(const uint8_t* p, uint64_t& lf, uint64_t& cr) {
 
 inline unsigned lowest_bit(uint64_t mask) { return static_cast<unsigned>(__builtin_ctzll(mask)); }
 
+// Without a popcnt instruction in the baseline, __builtin_popcountll becomes a
+// library call; this stays inline.
+inline uint64_t bit_count(uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return (x * 0x0101010101010101ull) >> 56;
+}
+
+#if defined(__SSE2__)
+constexpr uint64_t kChunk = 1024;  // 64 vectors: a byte counter per lane cannot overflow
+
+// Line ends in the kChunk bytes at p, where p[-1] is readable but not part of
+// the chunk. Returns false when the chunk holds CR CR, whose count depends on
+// where the run of CRs started; the caller then counts byte by byte.
+inline bool count_chunk(const uint8_t* p, uint64_t& ends) {
+    const __m128i lf_bytes = _mm_set1_epi8(static_cast<char>(kLineFeed));
+    const __m128i cr_bytes = _mm_set1_epi8(static_cast<char>(kCarriageReturn));
+    // The byte before the chunk is not the chunk's: its CR (if any) was counted.
+    __m128i outside = _mm_setr_epi8(0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    __m128i counts = _mm_setzero_si128();
+    __m128i cr_cr = _mm_setzero_si128();
+    for (uint64_t k = 0; k < kChunk; k += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k - 1));
+        const __m128i cr = _mm_cmpeq_epi8(v, cr_bytes);
+        const __m128i after_cr = _mm_and_si128(_mm_cmpeq_epi8(before, cr_bytes), outside);
+        const __m128i end = _mm_or_si128(_mm_cmpeq_epi8(v, lf_bytes), cr);
+        // A byte right after a CR belongs to that CR's line end.
+        counts = _mm_sub_epi8(counts, _mm_andnot_si128(after_cr, end));
+        cr_cr = _mm_or_si128(cr_cr, _mm_and_si128(after_cr, cr));
+        outside = _mm_set1_epi8(-1);
+    }
+    if (_mm_movemask_epi8(cr_cr)) return false;
+    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    ends = static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) +
+           static_cast<uint64_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    return true;
+}
+#endif
+
 }  // namespace
 
-uint64_t find_row_start(const uint8_t* text, uint64_t length, uint32_t row) {
-    uint64_t pos = 0;
-    uint64_t remaining = row;
-    while (remaining > 0 && pos < length) {
+namespace {
+
+// Advances pos over line ends, 64 bytes at a time where it can, until
+// `remaining` is 0 or pos reaches `stop` (or at most one byte beyond, when a
+// CR takes the byte after it).
+void step_blocks(const uint8_t* text, uint64_t length, uint64_t stop, uint64_t& pos,
+                 uint64_t& remaining) {
+    while (remaining > 0 && pos < stop && pos < length) {
         if (length - pos >= kBlock) {
             uint64_t lf, cr;
             block_masks(text + pos, lf, cr);
@@ -76,7 +121,7 @@ uint64_t find_row_start(const uint8_t* text, uint64_t length, uint32_t row) {
             // swallows the byte after it, so the block can be counted at once.
             if ((cr & (cr << 1)) == 0) {
                 uint64_t ends = (lf & ~(cr << 1)) | cr;
-                const uint64_t count = static_cast<uint64_t>(__builtin_popcountll(ends));
+                const uint64_t count = bit_count(ends);
                 if (count < remaining) {
                     remaining -= count;
                     pos += kBlock + (cr >> 63);  // a CR in the last byte swallows the next
@@ -86,12 +131,12 @@ uint64_t find_row_start(const uint8_t* text, uint64_t length, uint32_t row) {
                 const unsigned bit = lowest_bit(ends);
                 pos += bit + 1 + ((cr >> bit) & 1);
                 remaining = 0;
-                break;
+                return;
             }
         }
         // Byte by byte: the tail of the text, or a block with CR CR in it.
-        const uint64_t stop = length - pos >= kBlock ? pos + kBlock : length;
-        while (remaining > 0 && pos < stop) {
+        const uint64_t block_end = length - pos >= kBlock ? pos + kBlock : length;
+        while (remaining > 0 && pos < block_end) {
             const uint8_t ch = text[pos];
             if (ch == kLineFeed) {
                 --remaining;
@@ -103,6 +148,32 @@ uint64_t find_row_start(const uint8_t* text, uint64_t length, uint32_t row) {
                 pos += 1;
             }
         }
+    }
+}
+
+}  // namespace
+
+uint64_t find_row_start(const uint8_t* text, uint64_t length, uint32_t row) {
+    uint64_t pos = 0;
+    uint64_t remaining = row;
+    while (remaining > 0 && pos < length) {
+        uint64_t stop = length;
+#if defined(__SSE2__)
+        // Whole chunks whose line ends all lie before the wanted row are
+        // counted without finding where each one is.
+        if (pos == 0) {
+            stop = kBlock;  // chunks read the byte before them
+        } else if (length - pos >= kChunk) {
+            uint64_t ends;
+            if (count_chunk(text + pos, ends) && ends < remaining) {
+                remaining -= ends;
+                pos += kChunk + (text[pos + kChunk - 1] == kCarriageReturn);
+                continue;
+            }
+            stop = pos + kChunk;
+        }
+#endif
+        step_blocks(text, length, stop, pos, remaining);
     }
     return pos < length ? pos : length;
 }
