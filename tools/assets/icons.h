@@ -2,6 +2,7 @@
 // The program's icons, drawn with glyphs of the built-in font in the 16
 // colours: a large 'G' on a tile of shades for the program, the same 'G' on a
 // plain tile for the small icon, and a page of coloured cells for documents.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -74,12 +75,35 @@ inline void icon_tile(IconImage& icon, const uint8_t (&glyphs)[2][4], uint8_t in
         }
 }
 
-// The letter 'G' from the font at twice its size with a shadow, centred.
+struct GlyphBounds {
+    int left = 8, top = 16, right = -1, bottom = -1;  // inclusive; empty when right < left
+};
+
+inline GlyphBounds glyph_bounds(uint8_t ch) {
+    GlyphBounds b;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 8; ++x)
+            if (font_pixel(ch, x, y)) {
+                b.left = std::min(b.left, x);
+                b.right = std::max(b.right, x);
+                b.top = std::min(b.top, y);
+                b.bottom = std::max(b.bottom, y);
+            }
+    return b;
+}
+
+// The letter 'G' from the font at twice its size with a shadow, the two
+// together centred on the icon whatever the font's letter looks like.
 inline void big_g(IconImage& icon, uint8_t ink, uint8_t shadow) {
-    constexpr int kX = 8;   // the glyph's letter spans font columns 0-6 and rows 3-12,
-    constexpr int kY = -5;  // so at double size it is 14 x 20 pixels, centred here
-    icon_glyph(icon, kX + 2, kY + 2, 'G', shadow, 2, 2);
-    icon_glyph(icon, kX, kY, 'G', ink, 2, 2);
+    constexpr int kScale = 2;
+    constexpr int kShadow = 2;
+    const GlyphBounds b = glyph_bounds('G');
+    const int width = (b.right - b.left + 1) * kScale + kShadow;
+    const int height = (b.bottom - b.top + 1) * kScale + kShadow;
+    const int x = (kIconSize - width) / 2 - b.left * kScale;
+    const int y = (kIconSize - height) / 2 - b.top * kScale;
+    icon_glyph(icon, x + kShadow, y + kShadow, 'G', shadow, kScale, kScale);
+    icon_glyph(icon, x, y, 'G', ink, kScale, kScale);
 }
 
 inline IconImage app_icon(uint32_t bits) {
@@ -100,8 +124,8 @@ inline IconImage app_small_icon() {
     return icon;
 }
 
-// A white page with a folded corner; on it a row of cells (a letter, a shade,
-// a block) and lines of colour under them, like a piece of ANSI art.
+// A white page with a folded corner; on it a row of cells (a letter, a heart,
+// a shade) and lines of colour under them, like a piece of ANSI art.
 inline IconImage document_icon() {
     IconImage icon = empty_icon(8);
     constexpr int kLeft = 3, kRight = 28, kTop = 0, kBottom = 31, kFold = 7;
@@ -119,13 +143,13 @@ inline IconImage document_icon() {
         icon_set(icon, kRight - kFold, kTop + i, grey);
         icon_set(icon, kRight - kFold + i, kTop + kFold, grey);
     }
-    icon_cell(icon, 4, 8, 'A', bright_red, bright_white);
-    icon_cell(icon, 12, 8, kDarkShade, blue, bright_white);
-    icon_cell(icon, 20, 8, kFullBlock, green, bright_white);
+    icon_cell(icon, 4, 7, 'A', bright_blue, bright_white);
+    icon_cell(icon, 12, 7, 0x03, bright_red, bright_white);  // a heart
+    icon_cell(icon, 20, 7, kMediumShade, green, bright_white);
     const struct {
         int y, x0, x1;
         uint8_t colour;
-    } lines[] = {{3, 5, 17, magenta}, {25, 5, 24, bright_blue}, {28, 5, 16, yellow}};
+    } lines[] = {{3, 5, 17, magenta}, {25, 5, 24, bright_red}, {28, 5, 16, green}};
     for (const auto& line : lines)
         for (int x = line.x0; x <= line.x1; ++x) {
             icon_set(icon, x, line.y, line.colour);
