@@ -38,7 +38,7 @@ inline void put_info_header(std::vector<uint8_t>& out, uint32_t width, uint32_t 
     put16(out, bits);
     put32(out, BI_RGB);
     put32(out, image_bytes);
-    put32(out, 0);  // horizontal resolution: unspecified
+    put32(out, 0);  // horizontal resolution: none given
     put32(out, 0);  // vertical resolution
     put32(out, 0);  // colours used: all 2^bits
     put32(out, 0);  // colours important: all
@@ -53,7 +53,7 @@ inline void put_colour_table(std::vector<uint8_t>& out, const RGBQUAD* colours, 
     }
 }
 
-// An 8-bit image, rows top first, with the 256-entry colour table it is shown in.
+// An 8-bit image of palette indices, rows top first.
 struct IndexedImage {
     uint32_t width = 0;
     uint32_t height = 0;
