@@ -1,0 +1,18 @@
+# Cross-compiling for 32-bit Windows with mingw-w64 (Debian's i686-w64-mingw32
+# packages). Programs built here run under Wine, through the wrapper below, when
+# CTest runs them.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(GLYPHORA_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${GLYPHORA_MINGW_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${GLYPHORA_MINGW_PREFIX}-g++)
+set(CMAKE_RC_COMPILER ${GLYPHORA_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${GLYPHORA_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/windows/run_under_wine.sh)
