@@ -96,11 +96,12 @@ inline void draw_sunset(CellCanvas& canvas, const SunsetScene& scene) {
     // The sun, its lower part under the sea, cut by stripes near the water.
     const int r = scene.sun_radius;
     const int sun_y = horizon_px - 2;
-    for (int dy = -r; dy < 0; ++dy) {
+    for (int dy = -r; dy <= r; ++dy) {
         const int above = horizon_px - (sun_y + dy);
         if (above <= 0 || (scene.sun_stripes && (above == 2 || above == 5))) continue;
         for (int dx = -r; dx <= r; ++dx) {
-            if (dx * dx + dy * dy > r * r) continue;
+            // A little inside the true circle, so no lone pixel sits on top.
+            if (dx * dx + dy * dy > r * r - r / 2) continue;
             layer.set(scene.sun_x + dx, sun_y + dy, above > 3 ? bright_yellow : bright_red);
         }
     }
