@@ -68,18 +68,113 @@ uint32_t take_blanks(uint32_t accumulator, uint32_t& budget) {
     return blanks;
 }
 
-// The one scan both passes share. The sink receives runs of ordinary bytes,
-// blanks and colour sequences in file order.
-template <class Sink>
-void scan(ByteSpan raw, uint32_t blank_limit, Sink& sink) {
+// Runs of ordinary bytes in art are mostly a few characters long. Testing
+// eight bytes at a time keeps the search to one well-predicted branch for
+// such a run; memchr takes over once a run proves long.
+constexpr uint32_t kShortRun = 32;
+constexpr uint32_t kWideCopy = 16;
+constexpr uint32_t kLongRun = 64;
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// Position of the next ESC at or after j, or the size.
+uint32_t run_end(ByteSpan raw, uint32_t j) {
+    const uint32_t quick_end = raw.size - j > kLongRun ? j + kLongRun : raw.size;
+    while (quick_end - j >= 8) {
+        uint64_t word;
+        std::memcpy(&word, raw.data + j, 8);
+        const uint64_t x = word ^ (kOnes * kEsc);
+        // The lowest flagged byte is the first ESC (bytes load little-endian).
+        const uint64_t found = (x - kOnes) & ~x & kHighBits;
+        if (found) return j + static_cast<uint32_t>(__builtin_ctzll(found) / 8);
+        j += 8;
+    }
+    while (j < quick_end && raw.data[j] != kEsc) ++j;
+    if (j < quick_end || j == raw.size) return j;
+    const void* esc = std::memchr(raw.data + j, kEsc, raw.size - j);
+    return esc ? static_cast<uint32_t>(static_cast<const uint8_t*>(esc) - raw.data) : raw.size;
+}
+
+// Writes characters with the current attribute, never beyond the capacity.
+struct Output {
+    uint8_t* text;
+    uint8_t* attrs;
+    uint32_t capacity;
+    uint32_t count = 0;
+    uint8_t attribute = 0;
+
+    // available: readable bytes from bytes on, at least n.
+    void run(const uint8_t* bytes, uint32_t n, uint32_t available) {
+        n = std::min(n, capacity - count);
+        if (n <= kWideCopy && available >= kWideCopy && capacity - count >= kWideCopy) {
+            // Copying a fixed width costs no branch on the run's length; the
+            // bytes past the run are overwritten next or lie past the text.
+            std::memcpy(text + count, bytes, kWideCopy);
+            std::memset(attrs + count, attribute, kWideCopy);
+        } else if (n < kShortRun) {
+            for (uint32_t i = 0; i < n; ++i) {
+                text[count + i] = bytes[i];
+                attrs[count + i] = attribute;
+            }
+        } else {
+            std::memcpy(text + count, bytes, n);
+            std::memset(attrs + count, attribute, n);
+        }
+        count += n;
+    }
+    void blanks(uint32_t n) {
+        n = std::min(n, capacity - count);
+        if (n == 0) return;
+        if (n <= kWideCopy && capacity - count >= kWideCopy) {
+            std::memset(text + count, kBlank, kWideCopy);
+            std::memset(attrs + count, attribute, kWideCopy);
+        } else {
+            std::memset(text + count, kBlank, n);
+            std::memset(attrs + count, attribute, n);
+        }
+        count += n;
+    }
+};
+
+}  // namespace
+
+uint64_t ansi_capacity(ByteSpan raw, uint32_t blank_limit) {
+    // Every byte yields at most one character, so only blanks can make the
+    // text longer than the file. Each cursor-forward sequence ends in a 'C'
+    // preceded by its parameter bytes and ESC[; summing the counts of every
+    // 'C' that looks so covers them all (a look-alike that the scan reads
+    // differently only adds room). Runs of parameter bytes are disjoint, so
+    // this is one pass.
+    uint64_t blanks = 0;
+    uint32_t from = 0;
+    while (from < raw.size && blanks < blank_limit) {
+        const void* hit = std::memchr(raw.data + from, kCursorForward, raw.size - from);
+        if (!hit) break;
+        const uint32_t c = static_cast<uint32_t>(static_cast<const uint8_t*>(hit) - raw.data);
+        from = c + 1;
+        uint32_t start = c;
+        while (start > 0 && is_parameter_byte(raw.data[start - 1])) --start;
+        if (start < 2 || raw.data[start - 1] != kCsiOpen || raw.data[start - 2] != kEsc) continue;
+        uint32_t last = c;  // the count is the parameter after the last ';'
+        while (last > start && raw.data[last - 1] != kParamSeparator) --last;
+        uint32_t accumulator = 0;
+        for (uint32_t k = last; k < c; ++k) accumulator = accumulator * 10u + raw.data[k] - kDigitZero;
+        uint32_t unlimited = UINT32_MAX;
+        blanks += take_blanks(accumulator, unlimited);
+    }
+    return uint64_t(raw.size) + std::min<uint64_t>(blanks, blank_limit);
+}
+
+uint32_t ansi_decode(ByteSpan raw, uint32_t blank_limit, uint8_t* text, uint8_t* attrs,
+                     uint32_t capacity) {
+    Output out{text, attrs, capacity};
+    Colours colours;
     uint32_t budget = blank_limit;
     uint32_t j = 0;
     while (j < raw.size) {
-        const void* esc = std::memchr(raw.data + j, kEsc, raw.size - j);
-        const uint32_t run_end =
-            esc ? static_cast<uint32_t>(static_cast<const uint8_t*>(esc) - raw.data) : raw.size;
-        if (run_end > j) sink.run(raw.data + j, run_end - j);
-        j = run_end;
+        const uint32_t end = run_end(raw, j);
+        if (end > j) out.run(raw.data + j, end - j, raw.size - j);
+        j = end;
         if (j == raw.size) break;
 
         if (j + 1 >= raw.size || raw.data[j + 1] != kCsiOpen) {
@@ -100,62 +195,13 @@ void scan(ByteSpan raw, uint32_t blank_limit, Sink& sink) {
         if (k == raw.size) break;  // cut off by the end of the file: no effect
         const uint8_t final_byte = raw.data[k];
         if (final_byte == kCursorForward) {
-            const uint32_t blanks = take_blanks(seq.accumulator, budget);
-            if (blanks) sink.blanks(blanks);
+            out.blanks(take_blanks(seq.accumulator, budget));
         } else if (final_byte == kSetColours) {
             seq.store_accumulator();
-            sink.colours(seq);
+            colours.apply(seq);
+            out.attribute = colours.attribute();
         }
         j = k + 1;
     }
-}
-
-struct CountingSink {
-    uint64_t count = 0;
-    void run(const uint8_t*, uint32_t n) { count += n; }
-    void blanks(uint32_t n) { count += n; }
-    void colours(const ControlSequence&) {}
-};
-
-struct WritingSink {
-    uint8_t* text;
-    uint8_t* attrs;
-    uint32_t capacity;
-    uint32_t count = 0;
-    Colours colours_now{};
-    uint8_t attribute = 0;
-
-    void run(const uint8_t* bytes, uint32_t n) {
-        n = std::min(n, capacity - count);
-        if (n == 0) return;
-        std::memcpy(text + count, bytes, n);
-        std::memset(attrs + count, attribute, n);
-        count += n;
-    }
-    void blanks(uint32_t n) {
-        n = std::min(n, capacity - count);
-        if (n == 0) return;
-        std::memset(text + count, kBlank, n);
-        std::memset(attrs + count, attribute, n);
-        count += n;
-    }
-    void colours(const ControlSequence& seq) {
-        colours_now.apply(seq);
-        attribute = colours_now.attribute();
-    }
-};
-
-}  // namespace
-
-uint64_t ansi_decoded_length(ByteSpan raw, uint32_t blank_limit) {
-    CountingSink sink;
-    scan(raw, blank_limit, sink);
-    return sink.count;
-}
-
-uint32_t ansi_decode(ByteSpan raw, uint32_t blank_limit, uint8_t* text, uint8_t* attrs,
-                     uint32_t capacity) {
-    WritingSink sink{text, attrs, capacity};
-    scan(raw, blank_limit, sink);
-    return sink.count;
+    return out.count;
 }

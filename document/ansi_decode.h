@@ -9,10 +9,11 @@
 
 #include "document/byte_span.h"
 
-// Exact number of characters ansi_decode writes for raw, with at most
-// blank_limit blanks from cursor-forward sequences in total. A cheap first
-// pass, so the output is allocated once at its final size.
-uint64_t ansi_decoded_length(ByteSpan raw, uint32_t blank_limit);
+// Room that ansi_decode needs for raw, with at most blank_limit blanks from
+// cursor-forward sequences in total: the file's size plus the blanks, taken
+// by a quick search, so the output is allocated once and never grows. Never
+// less than the characters ansi_decode writes.
+uint64_t ansi_capacity(ByteSpan raw, uint32_t blank_limit);
 
 // Decodes raw into text and attrs (capacity bytes each) and returns the number
 // of characters written. Cursor-forward counts below one write nothing; once

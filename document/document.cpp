@@ -67,12 +67,12 @@ int32_t Document::load() {
     // here must leave the previous file on show.
     const ByteSpan raw{new_raw.get(), read};
     if (read > 0 && raw.data[0] == kEsc && !plain_only) {
-        const uint64_t decoded = ansi_decoded_length(raw, kMaxForwardBlanks);
-        std::unique_ptr<uint8_t[]> new_text = allocate(decoded);
-        std::unique_ptr<uint8_t[]> new_attrs = allocate(decoded);
+        const uint64_t capacity = ansi_capacity(raw, kMaxForwardBlanks);
+        std::unique_ptr<uint8_t[]> new_text = allocate(capacity);
+        std::unique_ptr<uint8_t[]> new_attrs = allocate(capacity);
         if (!new_text || !new_attrs) return 0;
         text_length = ansi_decode(raw, kMaxForwardBlanks, new_text.get(), new_attrs.get(),
-                                  static_cast<uint32_t>(decoded));
+                                  static_cast<uint32_t>(capacity));
         text_store = std::move(new_text);
         attrs_store = std::move(new_attrs);
         text = text_store.get();
