@@ -91,9 +91,15 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_SIZE:
         viewer->resize(LOWORD(lparam) >> kColumnShift, HIWORD(lparam) >> kRowShift);
         return 0;
-    case WM_PAINT:
+    case WM_PAINT: {
+        // Validate (and so erase) first, then present: presenting before the
+        // default handling let its background erase wipe the frame again.
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
         viewer->paint(0);
-        break;
+        EndPaint(window, &paint);
+        return 0;
+    }
     case WM_CLOSE:
         PostQuitMessage(0);
         return 0;

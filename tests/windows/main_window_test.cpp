@@ -1,5 +1,6 @@
 // The main window as start-up creates it, and its size reports.
 #include <cstring>
+#include <vector>
 
 #include "render/viewer.h"
 #include "resources/resource.h"
@@ -99,12 +100,54 @@ TEST_F(MainWindow, ClientLargerThanTheStartFrameIsFilled) {
     EXPECT_TRUE(inked);
 }
 
-TEST_F(MainWindow, PaintRequestPresentsAndValidates) {
+// What the window's client area shows, as 0x00RRGGBB per pixel.
+std::vector<uint32_t> read_client(int width, int height) {
+    HDC window_dc = GetDC(main_window);
+    HDC memory_dc = CreateCompatibleDC(window_dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(window_dc, width, height);
+    HGDIOBJ old = SelectObject(memory_dc, bitmap);
+    BitBlt(memory_dc, 0, 0, width, height, window_dc, 0, 0, SRCCOPY);
+    SelectObject(memory_dc, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    GetDIBits(memory_dc, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory_dc);
+    ReleaseDC(main_window, window_dc);
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
+    return pixels;
+}
+
+// Pixels of the frame that the window does not show in the frame's colours.
+size_t frame_mismatches() {
+    const int width = static_cast<int>(viewer->frame_width);
+    const int height = static_cast<int>(viewer->frame_height);
+    const std::vector<uint32_t> shown = read_client(width, height);
+    size_t wrong = 0;
+    for (int i = 0; i < width * height; ++i) {
+        const RGBQUAD colour = viewer->bitmap_info.bmiColors[viewer->frame[i]];
+        const uint32_t expected = (uint32_t{colour.rgbRed} << 16) | (colour.rgbGreen << 8) | colour.rgbBlue;
+        wrong += shown[i] != expected;
+    }
+    return wrong;
+}
+
+TEST_F(MainWindow, ShowsTheFrameAndKeepsItAfterARepaintRequest) {
+    ASSERT_TRUE(open_file(write_temp_file("shown.ans", "\x1b[1;33;44m" + text_of(40, 100))));
+    viewer->paint(1);
+    EXPECT_EQ(frame_mismatches(), 0u);
+
     InvalidateRect(main_window, nullptr, TRUE);
     RECT update;
     ASSERT_NE(GetUpdateRect(main_window, &update, FALSE), 0);
-    send(WM_PAINT, 0, 0);
+    UpdateWindow(main_window);
     EXPECT_EQ(GetUpdateRect(main_window, &update, FALSE), 0);
+    EXPECT_EQ(frame_mismatches(), 0u);
 }
 
 TEST_F(MainWindow, CloseEndsTheProgramWithoutDestroyingTheWindow) {
