@@ -34,16 +34,16 @@ inline void put_glyph(uint8_t* frame, uint64_t stride, const uint8_t* cache, uin
     }
 }
 
-}  // namespace
-
 // Cells may be drawn only when the view and the frame agree and the frame
 // holds every pixel of the view; the ranges are not trusted for that.
-static bool frame_fits_view(const Viewer& v) {
+bool frame_fits_view(const Viewer& v) {
     return v.frame && v.glyph_cache &&
            uint64_t(v.frame_width) == uint64_t(v.view_cols) * kCellWidth &&
            uint64_t(v.frame_height) == uint64_t(v.view_rows) * kCellHeight &&
            uint64_t(v.frame_width) * v.frame_height <= v.frame_capacity;
 }
+
+}  // namespace
 
 void Viewer::clear_frame() {
     if (!frame) return;
