@@ -15,3 +15,13 @@ for preset in native asan fuzz; do
   stage "$preset: test"
   ctest --test-dir "build/$preset" --output-on-failure -j "$jobs"
 done
+
+# The Windows program: cross-compiled, then its tests and the end-to-end test
+# under Wine on one virtual display (the end-to-end test compares with the
+# native snapshot tool built above).
+stage "windows: build"
+cmake --preset windows >/dev/null
+cmake --build build/windows -j "$jobs"
+stage "windows: test"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir build/windows --output-on-failure -j "$jobs"

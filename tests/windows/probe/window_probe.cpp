@@ -3,8 +3,9 @@
 // keys, asks it to repaint and closes it. Used by the end-to-end test.
 //
 //   window_probe find SECONDS   wait for the window (pressing OK on a first-run
-//                               About box); print "title=..." and
-//                               "client=X Y WIDTH HEIGHT" in screen pixels
+//                               About box); print "title=...",
+//                               "client=X Y WIDTH HEIGHT" and
+//                               "window=X Y WIDTH HEIGHT" in screen pixels
 //   window_probe key CODE COUNT send WM_KEYDOWN CODE, COUNT times, waiting for each
 //   window_probe repaint        invalidate the whole window and let it repaint
 //   window_probe close          ask it to close
@@ -48,7 +49,11 @@ int find(int seconds) {
     GetClientRect(window, &client);
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
-    std::printf("title=%s\nclient=%ld %ld %ld %ld\n", title, origin.x, origin.y, client.right, client.bottom);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    std::printf("title=%s\nclient=%ld %ld %ld %ld\nwindow=%ld %ld %ld %ld\n", title, origin.x, origin.y,
+                client.right, client.bottom, outer.left, outer.top, outer.right - outer.left,
+                outer.bottom - outer.top);
     return 0;
 }
 
