@@ -55,17 +55,19 @@ inline std::string fault(const Viewer& v) {
 
 constexpr uint8_t kMarker = 0xA5;  // a palette index composition never draws
 
-// Composes with every frame byte past the presented pixels marked; returns
+// Composes with the frame bytes past the presented pixels marked (the first
+// `margin` of them; the sanitizers watch the end of the allocation); returns
 // whether composition left all of them alone.
-inline bool composes_inside_frame(Viewer& v) {
+inline bool composes_inside_frame(Viewer& v, uint64_t margin = UINT64_MAX) {
     const uint64_t used = uint64_t{v.frame_width} * v.frame_height;
     if (used > v.frame_capacity) return false;
-    std::memset(v.frame.get() + used, kMarker, v.frame_capacity - used);
+    const uint64_t end = used + std::min<uint64_t>(margin, v.frame_capacity - used);
+    std::memset(v.frame.get() + used, kMarker, end - used);
     v.compose();
     static uint8_t marks[4096];
     if (marks[0] != kMarker) std::memset(marks, kMarker, sizeof marks);
-    for (uint64_t i = used; i < v.frame_capacity; i += sizeof marks) {
-        const uint64_t n = std::min<uint64_t>(sizeof marks, v.frame_capacity - i);
+    for (uint64_t i = used; i < end; i += sizeof marks) {
+        const uint64_t n = std::min<uint64_t>(sizeof marks, end - i);
         if (std::memcmp(v.frame.get() + i, marks, n) != 0) return false;
     }
     return true;
