@@ -2,7 +2,8 @@
 # End to end: glyphora.exe, started under Wine with a bundled sample, shows it
 # pixel for pixel as the native snapshot tool composes the same file at the
 # same view size: at start, after scrolling with the Down key, and after the
-# system asks the window to repaint.
+# system asks the window to repaint. The sample is started from a folder and
+# file name with spaces, so its path reaches the program in double quotes.
 #   end_to_end.sh GLYPHORA_EXE WINDOW_PROBE_EXE GLYPHORA_SHOT SAMPLES_DIR WORK_DIR
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then
@@ -17,9 +18,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -x "$shot" ] || fail "no native snapshot tool at $shot (build the native preset first)"
 [ -f "$sample" ] || fail "no sample at $sample"
 command -v import >/dev/null && command -v compare >/dev/null || fail "ImageMagick is not installed"
-rm -rf "$work" && mkdir -p "$work"
+rm -rf "$work" && mkdir -p "$work/art folder"
+started="$work/art folder/glyphora sample.ans"
+cp "$sample" "$started"
 
-wine_run "$exe" "Z:${sample//\//\\}" </dev/null >"$work/glyphora.log" 2>&1 &
+wine_run "$exe" "Z:${started//\//\\}" </dev/null >"$work/glyphora.log" 2>&1 &
 viewer_pid=$!
 finish() {
   wine_run "$probe" close >/dev/null 2>&1 || true

@@ -133,3 +133,24 @@ TEST_F(WindowInput, ThumbMessageNotFromTheBarKeepsItsOwnPosition) {
     send(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 7), 0);
     EXPECT_EQ(viewer->top_row, 7u);
 }
+
+// A real drag of the vertical thumb to the bottom of its bar: the scroll bar's
+// own tracking loop reads the mouse messages queued here.
+TEST_F(WindowInput, DraggingTheThumbReachesTheLastRowsOfATallText) {
+    ASSERT_TRUE(open_file(write_temp_file("tall_drag.asc", std::string(70000, '\n'))));
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof(bar);
+    ASSERT_NE(GetScrollBarInfo(main_window, OBJID_VSCROLL, &bar), 0);
+    // The bar in screen coordinates; the thumb's top and bottom relative to it.
+    const int x = (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2;
+    POINT grab = {x, bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2};
+    // Inside the bar's rectangle: a pointer far outside it puts the thumb back.
+    POINT drop = {x, bar.rcScrollBar.bottom - 1};
+    ScreenToClient(main_window, &drop);
+    PostMessageA(main_window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(drop.x, drop.y));
+    PostMessageA(main_window, WM_LBUTTONUP, 0, MAKELPARAM(drop.x, drop.y));
+    send(WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(grab.x, grab.y));
+    // The last first row: 70000 line ends and the view's 30 rows.
+    EXPECT_EQ(viewer->top_row, 70000u - 30u + 1u);
+    EXPECT_GT(viewer->top_row, 65535u);
+}
