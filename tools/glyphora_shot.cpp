@@ -1,6 +1,9 @@
-// glyphora-shot FILE OUT.png: what the program's window would show right
-// after opening FILE, written as a PNG. The Viewer is set up, attached to a
-// virtual window and painted exactly as the program does it.
+// glyphora-shot [--size COLSxROWS] [--wrap] [--top ROW] [--left COL] FILE OUT.png:
+// what the program's window would show after opening FILE, written as a PNG.
+// The Viewer is set up, attached to a virtual window and painted exactly as the
+// program does it; --size is the window's size report in cells (84 x 30 when
+// not given), --wrap the "Wrap lines" command after the open, and --top and
+// --left thumb drags to that row and column.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -8,30 +11,80 @@
 
 #include "platform/virtual_window.h"
 #include "render/viewer.h"
+#include "shell/input_rules.h"
 
 namespace {
 
-const char kUsage[] = "usage: glyphora-shot FILE OUT.png";
+const char kUsage[] =
+    "usage: glyphora-shot [--size COLSxROWS] [--wrap] [--top ROW] [--left COL] FILE OUT.png";
 
 struct ShotRequest {
     const char* input = nullptr;
     const char* output = nullptr;
+    uint32_t columns = kStartViewCols;
+    uint32_t rows = kStartViewRows;
+    bool sized = false;
+    bool wrap = false;
+    bool has_top = false;
+    uint32_t top = 0;
+    bool has_left = false;
+    uint32_t left = 0;
 };
 
-// 1 with `request` filled, or 0 after printing what is wrong.
+// A whole unsigned decimal number that fits 32 bits, ending at `end` (or at the
+// string's end when `end` is null). No sign, no spaces, no empty text.
+bool parse_count(const char* text, const char* end, uint32_t& value) {
+    if (!end) end = text + std::strlen(text);
+    if (text == end) return false;
+    uint64_t v = 0;
+    for (const char* c = text; c != end; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        v = v * 10 + uint64_t(*c - '0');
+        if (v > 0xFFFFFFFFull) return false;
+    }
+    value = static_cast<uint32_t>(v);
+    return true;
+}
+
+bool parse_size(const char* text, uint32_t& columns, uint32_t& rows) {
+    const char* x = std::strchr(text, 'x');
+    return x && parse_count(text, x, columns) && parse_count(x + 1, nullptr, rows);
+}
+
+// 1 with `request` filled, or 0 after printing the usage line.
 int parse_arguments(int argc, char** argv, ShotRequest& request) {
     int positional = 0;
-    for (int i = 1; i < argc; ++i) {
+    bool ok = true;
+    for (int i = 1; i < argc && ok; ++i) {
         const char* arg = argv[i];
-        if (positional == 0) request.input = arg;
-        else if (positional == 1) request.output = arg;
-        else {
-            std::fprintf(stderr, "glyphora-shot: unexpected argument '%s'\n%s\n", arg, kUsage);
-            return 0;
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (std::strcmp(arg, "--wrap") == 0) {
+            request.wrap = true;
+        } else if (std::strcmp(arg, "--size") == 0) {
+            ok = value && parse_size(value, request.columns, request.rows);
+            request.sized = true;
+            ++i;
+        } else if (std::strcmp(arg, "--top") == 0) {
+            ok = value && parse_count(value, nullptr, request.top);
+            request.has_top = true;
+            ++i;
+        } else if (std::strcmp(arg, "--left") == 0) {
+            ok = value && parse_count(value, nullptr, request.left);
+            request.has_left = true;
+            ++i;
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            ok = false;
+        } else if (positional == 0) {
+            request.input = arg;
+            ++positional;
+        } else if (positional == 1) {
+            request.output = arg;
+            ++positional;
+        } else {
+            ok = false;
         }
-        ++positional;
     }
-    if (positional != 2) {
+    if (!ok || positional != 2) {
         std::fprintf(stderr, "%s\n", kUsage);
         return 0;
     }
@@ -50,6 +103,8 @@ int render_shot(const ShotRequest& request) {
     viewer->attach(GetDC(window), window);
     viewer->update_vscroll();
     viewer->update_hscroll();
+    // The window's size report; in the program it arrives before any file.
+    if (request.sized) viewer->resize(request.columns, request.rows);
 
     // The Document keeps the path buffer, as the program's are, for the whole run.
     static char path[kPathSize];
@@ -63,6 +118,9 @@ int render_shot(const ShotRequest& request) {
         std::fprintf(stderr, "glyphora-shot: cannot open %s\n", request.input);
         return 1;
     }
+    if (request.wrap) viewer->set_wrap(1);
+    if (request.has_top) viewer->scroll_vertical(kScrollAbsolute, request.top);
+    if (request.has_left) viewer->scroll_horizontal(kScrollAbsolute, request.left);
     viewer->paint(1);
 
     const PresentedImage* image = presented_image(window);
