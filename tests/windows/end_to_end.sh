@@ -2,7 +2,7 @@
 # End to end: glyphora.exe, started under Wine with a bundled sample, shows it
 # pixel for pixel as the native snapshot tool composes the same file at the
 # same view size: at start, after scrolling with the Down key, and after the
-# system asks the window to repaint. The sample is started from a folder and
+# system asks the window to repaint, and with its lines wrapped. The sample is started from a folder and
 # file name with spaces, so its path reaches the program in double quotes.
 #   end_to_end.sh GLYPHORA_EXE WINDOW_PROBE_EXE GLYPHORA_SHOT SAMPLES_DIR WORK_DIR
 set -euo pipefail
@@ -72,4 +72,8 @@ same "$work/scrolled_window.png" "$work/scrolled_native.png" scrolled
 wine_run "$probe" repaint
 capture "$work/repainted_window.png"
 same "$work/repainted_window.png" "$work/scrolled_native.png" repainted
+wine_run "$probe" command 40009   # Wrap lines
+capture "$work/wrapped_window.png"
+native "$work/wrapped_native.png" --wrap
+same "$work/wrapped_window.png" "$work/wrapped_native.png" wrapped
 echo "end to end: passed"

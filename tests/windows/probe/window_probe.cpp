@@ -7,6 +7,7 @@
 //                               "client=X Y WIDTH HEIGHT" and
 //                               "window=X Y WIDTH HEIGHT" in screen pixels
 //   window_probe key CODE COUNT send WM_KEYDOWN CODE, COUNT times, waiting for each
+//   window_probe command ID     send the menu command ID (WM_COMMAND), waiting
 //   window_probe repaint        invalidate the whole window and let it repaint
 //   window_probe close          ask it to close
 #include <windows.h>
@@ -71,6 +72,11 @@ int key(HWND window, int code, int count) {
     return 0;
 }
 
+int command(HWND window, int id, int) {
+    SendMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    return 0;
+}
+
 int repaint(HWND window, int, int) {
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
@@ -90,8 +96,9 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "find") == 0) return find(std::atoi(argv[2]));
     if (argc >= 4 && std::strcmp(argv[1], "key") == 0)
         return with_window(key, std::atoi(argv[2]), std::atoi(argv[3]));
+    if (argc >= 3 && std::strcmp(argv[1], "command") == 0) return with_window(command, std::atoi(argv[2]), 0);
     if (argc >= 2 && std::strcmp(argv[1], "repaint") == 0) return with_window(repaint, 0, 0);
     if (argc >= 2 && std::strcmp(argv[1], "close") == 0) return with_window(close, 0, 0);
-    std::fprintf(stderr, "usage: window_probe find SECONDS | key CODE COUNT | repaint | close\n");
+    std::fprintf(stderr, "usage: window_probe find SECONDS | key CODE COUNT | command ID | repaint | close\n");
     return 2;
 }
