@@ -55,22 +55,36 @@ inline std::string fault(const Viewer& v) {
 
 constexpr uint8_t kMarker = 0xA5;  // a palette index composition never draws
 
-// Composes with the frame bytes past the presented pixels marked (the first
-// `margin` of them; the sanitizers watch the end of the allocation); returns
-// whether composition left all of them alone.
-inline bool composes_inside_frame(Viewer& v, uint64_t margin = UINT64_MAX) {
+// The frame bytes past the presented pixels that are watched: the first
+// `margin` of them (the sanitizers watch the end of the allocation).
+inline uint64_t watched_end(const Viewer& v, uint64_t margin) {
     const uint64_t used = uint64_t{v.frame_width} * v.frame_height;
-    if (used > v.frame_capacity) return false;
-    const uint64_t end = used + std::min<uint64_t>(margin, v.frame_capacity - used);
-    std::memset(v.frame.get() + used, kMarker, end - used);
-    v.compose();
+    return used + std::min<uint64_t>(margin, v.frame_capacity - used);
+}
+
+inline void mark_past_view(Viewer& v, uint64_t margin = UINT64_MAX) {
+    const uint64_t used = uint64_t{v.frame_width} * v.frame_height;
+    std::memset(v.frame.get() + used, kMarker, watched_end(v, margin) - used);
+}
+
+inline bool past_view_untouched(const Viewer& v, uint64_t margin = UINT64_MAX) {
     static uint8_t marks[4096];
     if (marks[0] != kMarker) std::memset(marks, kMarker, sizeof marks);
-    for (uint64_t i = used; i < end; i += sizeof marks) {
+    const uint64_t end = watched_end(v, margin);
+    for (uint64_t i = uint64_t{v.frame_width} * v.frame_height; i < end; i += sizeof marks) {
         const uint64_t n = std::min<uint64_t>(sizeof marks, end - i);
         if (std::memcmp(v.frame.get() + i, marks, n) != 0) return false;
     }
     return true;
+}
+
+// Composes with the bytes past the view marked; whether composition left
+// them alone.
+inline bool composes_inside_frame(Viewer& v, uint64_t margin = UINT64_MAX) {
+    if (uint64_t{v.frame_width} * v.frame_height > v.frame_capacity) return false;
+    mark_past_view(v, margin);
+    v.compose();
+    return past_view_untouched(v, margin);
 }
 
 }  // namespace view_shapes
