@@ -21,7 +21,7 @@ ATOM register_main_class(HINSTANCE instance) {
     window_class.lpfnWndProc = main_window_proc;
     window_class.hInstance = instance;
     window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
-    window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     window_class.lpszMenuName = MAKEINTRESOURCEA(menu_id);
     window_class.lpszClassName = kMainClassName;
