@@ -1,9 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "document/document.h"
@@ -169,6 +172,26 @@ TEST_F(DocumentLoad, UnloadablePathsChangeNothing) {
     EXPECT_EQ(load(""), 0) << "empty path";
     EXPECT_TRUE(Snapshot(doc) == before);
     EXPECT_EQ(load(::testing::TempDir()), 0) << "directory";
+    EXPECT_TRUE(Snapshot(doc) == before);
+    EXPECT_EQ(doc.file_handle, nullptr);
+}
+
+TEST_F(DocumentLoad, StreamWithoutSizeChangesNothing) {
+    ASSERT_EQ(load_bytes("\x1b[31mbefore"), 1);
+    const Snapshot before(doc);
+    // A pipe opens and reads but cannot seek, so its size is unknown.
+    const std::string name = temp_name(".fifo");
+    ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
+    std::thread writer([&name] {
+        const int fd = ::open(name.c_str(), O_WRONLY);
+        if (fd >= 0) {
+            const ssize_t written = ::write(fd, "\x1b[32mpiped", 10);
+            (void)written;
+            ::close(fd);
+        }
+    });
+    EXPECT_EQ(load(name), 0);
+    writer.join();
     EXPECT_TRUE(Snapshot(doc) == before);
     EXPECT_EQ(doc.file_handle, nullptr);
 }
