@@ -8,7 +8,8 @@
 
 // Blanks that cursor-forward sequences may add to one document, in total. Real
 // art stays far below; a hostile file of a few bytes could otherwise ask for
-// gigabytes (ESC[2000000000C).
+// gigabytes (ESC[2000000000C). The sequence that reaches the limit is cut to
+// it, later ones add nothing, and decoding goes on.
 constexpr uint32_t kMaxForwardBlanks = 64u << 20;
 
 // Largest file load accepts: its decoded text, even with every permitted blank,
@@ -54,7 +55,9 @@ public:
     void wrap(uint32_t column);
 
     // Storage behind the pointer fields above. text points at raw_store for a
-    // plain file and at text_store for an ANSI one.
+    // plain file and at text_store for an ANSI one, whose buffers (and
+    // attrs_store's) may hold a few bytes more than text_length: they are
+    // sized before decoding, for the file plus its blanks.
     std::unique_ptr<char[]> name_store;
     std::unique_ptr<uint8_t[]> raw_store;
     std::unique_ptr<uint8_t[]> text_store;
