@@ -52,6 +52,7 @@ Document::Document()
 }
 
 int32_t Document::load() {
+    if (!file_name) return 0;
     file_handle = std::fopen(file_name, "rb");
     if (!file_handle) return 0;
     const long size = readable_size(file_handle);
