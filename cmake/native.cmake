@@ -38,5 +38,7 @@ if(NOT GLYPHORA_SANITIZE)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE glyphora_core benchmark::benchmark)
     target_compile_options(${name} PRIVATE -O2)
+    # The figures come from running it by hand; the suite only proves it runs.
+    add_test(NAME ${name}.runs COMMAND ${name} --benchmark_min_time=0.001)
   endforeach()
 endif()
