@@ -1,8 +1,6 @@
 #pragma once
-// What a start must leave in the registry, for any program path. The native
-// tests check it against the virtual registry; the Windows tests check the
-// same table against Wine's real registry (there a stored value's size is the
-// count plus its NUL, and the program path is the test program's own).
+// What a start must leave in the registry for a given program path; checked
+// against the virtual registry natively and against Wine's real registry.
 #include <string>
 #include <vector>
 
@@ -28,15 +26,12 @@ inline std::vector<Association> associations_for(const std::string& module_path)
     };
 }
 
-// The longest path a 260-byte path buffer holds: 259 characters, in folders
-// of ordinary length and with spaces.
+// The longest path a 260-byte buffer holds: 259 characters, with spaces.
 inline std::string longest_module_path() {
-    const std::string file = "\\viewer.exe";
-    const std::string folder = "\\Folder 42";
     std::string path = "C:\\Art Tools";
-    while (path.size() + folder.size() + file.size() <= 259) path += folder;
-    path.append(259 - file.size() - path.size(), 'x');
-    return path + file;
+    while (path.size() + 10 + 11 <= 259) path += "\\Folder 42";
+    path.resize(259 - 11, 'x');
+    return path + "\\viewer.exe";
 }
 
 }  // namespace registry_expectations
