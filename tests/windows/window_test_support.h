@@ -1,7 +1,8 @@
 #pragma once
 // Shared by the Windows tests: a real main window driven through the real
-// window procedure, files to open, drop handles, and a hand that works the
-// program's modal dialogs while they run.
+// procedure, files to open, and a hand that works the program's modal dialogs.
+#include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,45 +10,78 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32.h"
+#include "render/viewer.h"
+#include "resources/resource.h"
+#include "shell/windows/main_window.h"
+#include "shell/windows/program_state.h"
 
-// Writes bytes to a file in the temporary folder and returns its path.
-std::string write_temp_file(const std::string& name, const std::string& bytes);
+inline std::string write_temp_file(const std::string& name, const std::string& bytes) {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    std::ofstream(folder + name, std::ios::binary) << bytes;
+    return folder + name;
+}
 
-// count lines of width characters each (cycling letters), LF-terminated.
-std::string text_of(unsigned lines, unsigned width);
-
-// A drop handle as the shell builds it: DROPFILES and the ANSI paths.
-HGLOBAL make_drop(const std::vector<std::string>& paths);
+// lines of width letters each, LF-terminated.
+inline std::string text_of(unsigned lines, unsigned width) {
+    std::string text;
+    for (unsigned row = 0; row < lines; ++row) text += std::string(width, static_cast<char>('a' + row % 26)) + '\n';
+    return text;
+}
 
 // Whether the quit request is waiting in this thread's queue (removes it).
-bool quit_posted();
+inline bool quit_posted() {
+    MSG message;
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
 
-bool wrap_checked();
+inline bool wrap_checked() { return (GetMenuState(main_menu, IDM_VIEW_WRAP, MF_BYCOMMAND) & MF_CHECKED) != 0; }
 
-// Works the next dialog box this thread shows: once it is active, calls each
-// step in turn from a timer, one step per tick, so the messages a step posts
-// are handled before the next step runs.
-class DialogHand {
-public:
+// Works the next dialog box this thread shows: once it is active, runs one
+// step per timer tick, so what a step posts is handled before the next runs.
+struct DialogHand {
     using Step = std::function<void(HWND dialog)>;
-    explicit DialogHand(std::vector<Step> steps);
-    ~DialogHand();
-    HWND dialog() const;
-    bool finished() const;
+    inline static std::vector<Step> steps;
+    inline static size_t next = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, tick);
+    explicit DialogHand(std::vector<Step> work) { steps = std::move(work); next = 0; }
+    ~DialogHand() { KillTimer(nullptr, timer); }
+    bool finished() const { return next >= steps.size(); }
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        char name[16] = {};
+        HWND dialog = GetActiveWindow();
+        if (next < steps.size() && GetClassNameA(dialog, name, sizeof(name)) > 0 && std::strcmp(name, "#32770") == 0)
+            steps[next++](dialog);
+    }
 };
 
 // The class registered once per process; a fresh Viewer and main window per
-// test, created and shown as start-up does.
+// test, created and shown as start-up does, showing a text larger than the view.
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Sends a client size report, in pixels.
-    void size_client(int width, int height);
+    void SetUp() override {
+        static const ATOM atom = register_main_class(GetModuleHandleA(nullptr));
+        ASSERT_NE(atom, 0);
+        viewer = new Viewer;
+        viewer->init();
+        ASSERT_NE(create_main_window(GetModuleHandleA(nullptr)), nullptr);
+        show_main_window();
+        ASSERT_TRUE(open_file(write_temp_file("shown.asc", text_of(200, 300))));
+        viewer->paint(1);
+    }
+    void TearDown() override {
+        DestroyWindow(main_window);
+        main_window = nullptr;
+        quit_posted();
+    }
     // Opens a file straight through the Viewer, as the command line does.
-    bool open_file(const std::string& path);
-    LRESULT send(UINT message, WPARAM wparam, LPARAM lparam = 0);
-
-    std::string path_buffer_;
+    bool open_file(const std::string& path) {
+        path_ = path;
+        path_.reserve(kPathSize);
+        return viewer->open(&path_[0]) != 0;
+    }
+    LRESULT send(UINT message, WPARAM wparam, LPARAM lparam = 0) {
+        return SendMessageA(main_window, message, wparam, lparam);
+    }
+    std::string path_;
 };
