@@ -1,57 +1,74 @@
 #pragma once
-// A Viewer set up as the program sets it up, with files written on demand.
+// A Viewer set up as the program sets it up, with files written on demand and
+// scripts of requests checked as they run.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
-#include <string>
-#include <vector>
+#include <cstring>
+#include <list>
+#include <sstream>
 
-#include "render/viewer.h"
+#include "platform/virtual_window.h"
+#include "tests/native/view_shapes.h"
+
+using view_shapes::span;
 
 class ViewFixture : public ::testing::Test {
 public:
     void SetUp() override { viewer.init(); }
     void TearDown() override {
-        for (const std::string& name : written) std::remove(name.c_str());
+        for (const std::string& path : paths) std::remove(path.c_str());
     }
-
-    // Writes `bytes` to a fresh file and returns its path in a buffer that
-    // lives as long as the test (the Document keeps the caller's path).
-    char* write_file(const std::string& bytes) {
-        const std::string name = ::testing::TempDir() + "glyphora_view_" +
-                                 std::to_string(::getpid()) + "_" +
-                                 std::to_string(paths.size()) + ".txt";
-        std::FILE* f = std::fopen(name.c_str(), "wb");
-        EXPECT_NE(f, nullptr) << name;
-        if (f) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-            std::fclose(f);
-        }
-        written.push_back(name);
-        return keep_path(name);
-    }
-
-    char* keep_path(const std::string& name) {
-        paths.push_back(std::make_unique<std::vector<char>>(name.begin(), name.end()));
-        paths.back()->push_back('\0');
-        return paths.back()->data();
-    }
-
+    // The Document keeps the caller's path, so each lives as long as the test.
+    char* keep_path(const std::string& path) { return &paths.emplace_back(path)[0]; }
     char* missing_file() { return keep_path(::testing::TempDir() + "glyphora_no_such_file.ans"); }
-
-    // Opens a text of `rows` line ends whose widest line is `cols` wide.
-    void open_text(uint32_t rows, uint32_t cols) {
-        std::string text;
-        for (uint32_t r = 0; r < rows; ++r) text += std::string(cols ? cols - 1 : 0, 'x') + "\n";
-        if (rows == 0) text = std::string(cols ? cols - 1 : 0, 'x');
-        ASSERT_EQ(viewer.open(write_file(text)), 1);
-        ASSERT_EQ(viewer.doc_rows, rows);
-        ASSERT_EQ(viewer.doc_cols, cols);
+    char* write_file(const std::string& bytes) {
+        char* path = keep_path(::testing::TempDir() + "glyphora_view_" + std::to_string(getpid()) + "_" +
+                               std::to_string(paths.size()));
+        std::FILE* f = std::fopen(path, "wb");
+        EXPECT_TRUE(f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size()) << path;
+        if (f) std::fclose(f);
+        return path;
+    }
+    HWND attach() {
+        HWND window = create_virtual_window();
+        viewer.attach(GetDC(window), window);
+        viewer.update_vscroll();
+        viewer.update_hscroll();
+        return window;
+    }
+    // O<rows>x<cols> opens a text of that many line ends and that widest line,
+    // R<cols>x<rows> resizes, W<flag> wraps, V/H<code>:<amount> scroll, and
+    // =<rows>,<cols> or r<rows> or c<cols> check the ranges: "=0..29,0..83".
+    void run(const std::string& script) {
+        std::istringstream in(script);
+        for (std::string op; in >> op && !HasFatalFailure();) {
+            SCOPED_TRACE(op);
+            uint32_t a = 0, b = 0;
+            std::sscanf(op.c_str() + 1, "%u%*[x:]%u", &a, &b);
+            const std::string rows = span(viewer.top_row, viewer.bottom_row);
+            const std::string cols = span(viewer.left_col, viewer.right_col);
+            const bool paints = std::strchr("RVH", op[0]) != nullptr;
+            if (paints && view_shapes::used(viewer)) viewer.frame[0] = view_shapes::kMarker;
+            std::string text;
+            for (uint32_t r = 0; op[0] == 'O' && r < std::max(a, 1u); ++r) text += std::string(b - 1, 'x') + (a ? "\n" : "");
+            switch (op[0]) {
+                case 'O':
+                    ASSERT_EQ(viewer.open(write_file(text)), 1);
+                    EXPECT_EQ(span(viewer.doc_rows, viewer.doc_cols), span(a, b));
+                    break;
+                case 'R': viewer.resize(a, b); break;
+                case 'W': viewer.set_wrap(int(a)); break;
+                case 'V': viewer.scroll_vertical(a, b); break;
+                case 'H': viewer.scroll_horizontal(a, b); break;
+                default: EXPECT_EQ(op[0] == 'r' ? rows : op[0] == 'c' ? cols : rows + "," + cols, op.substr(1));
+            }
+            EXPECT_EQ(view_shapes::fault(viewer), "");
+            EXPECT_FALSE(paints && view_shapes::used(viewer) && viewer.frame[0] == view_shapes::kMarker) << "not composed";
+        }
     }
 
     Viewer viewer;
-    std::vector<std::unique_ptr<std::vector<char>>> paths;
-    std::vector<std::string> written;
+    std::list<std::string> paths;
 };
