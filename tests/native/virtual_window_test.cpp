@@ -1,5 +1,5 @@
-// The native stand-in for a window: scroll-bar state as Win32 keeps it, the
-// image StretchDIBits presents, and that image saved as PNG.
+// The native stand-in for a window: scroll-bar state as Win32 keeps it, and
+// the image StretchDIBits presents.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -24,11 +24,9 @@ TEST(VirtualWindow, ScrollBarsKeepWin32State) {
     EnableScrollBar(w, 3, ESB_DISABLE_BOTH);  // SB_BOTH
     EnableScrollBar(w, SB_VERT, ESB_ENABLE_BOTH);
     EXPECT_EQ(virtual_scroll_bar(w, SB_HORZ).enabled * 10 + virtual_scroll_bar(w, SB_VERT).enabled, 1);
-    // Fields set, then the bar; the position stays within the thumb's reach, min .. max - page + 1.
-    const struct {
-        SCROLLINFO set;
-        std::vector<int> bar;  // enabled, min, max, page, position, track position
-    } cases[] = {
+    // Fields set, then the bar: enabled, min, max, page, position, track position.
+    // The position stays within the thumb's reach, min .. max - page + 1.
+    const std::pair<SCROLLINFO, std::vector<int>> cases[] = {
         {{28, SIF_ALL, 0, 100, 30, 90, 90}, {1, 0, 100, 30, 71, 90}},
         {{28, SIF_ALL, 10, 20, 0, 3, 3}, {1, 10, 20, 0, 10, 3}},
         {{28, SIF_ALL, 0, 20, 0, 20, 20}, {1, 0, 20, 0, 20, 20}},
@@ -37,8 +35,8 @@ TEST(VirtualWindow, ScrollBarsKeepWin32State) {
     };
     for (const auto& c : cases) {
         HWND v = create_virtual_window();
-        EXPECT_EQ(SetScrollInfo(v, SB_VERT, &c.set, TRUE), c.bar[4]);
-        EXPECT_EQ(bar_state(v, SB_VERT), c.bar) << "mask " << c.set.fMask << " pos " << c.set.nPos;
+        EXPECT_EQ(SetScrollInfo(v, SB_VERT, &c.first, TRUE), c.second[4]);
+        EXPECT_EQ(bar_state(v, SB_VERT), c.second) << "case " << &c - cases;
         EXPECT_EQ(virtual_scroll_bar(v, SB_HORZ).max, 100);  // the other bar is untouched
     }
     SCROLLINFO info{28, SIF_ALL, 0, 200000, 30, 10, 10};
@@ -67,25 +65,25 @@ TEST(VirtualWindow, PresentsOnlyExactTopDownCopies) {
     const auto* info = reinterpret_cast<const BITMAPINFO*>(&dib);
     uint8_t bits[24];  // 6 x 3 pixels in rows padded to 8 bytes, as DIB rows are
     for (int i = 0; i < 24; ++i) bits[i] = uint8_t(i);
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 6, 3, 0, 0, 6, 3, bits, info, DIB_RGB_COLORS, SRCCOPY), 3);
-    EXPECT_EQ(presented_image(w)->pixels, (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, 16, 17, 18, 19, 20, 21}));
+    auto present = [&](HDC to, int width, int height, int x, int y, int source_width, UINT usage) {
+        return StretchDIBits(to, 0, 0, width, height, x, y, source_width, height, bits, info, usage, SRCCOPY);
+    };
+    EXPECT_EQ(present(dc, 6, 3, 0, 0, 6, DIB_RGB_COLORS), 3);
+    const std::vector<uint8_t> rows = {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12, 13, 16, 17, 18, 19, 20, 21};
+    EXPECT_EQ(presented_image(w)->pixels, rows);
     EXPECT_EQ(std::memcmp(presented_image(w)->colours, dib.colours, sizeof dib.colours), 0);
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 2, 2, 3, 1, 2, 2, bits, info, DIB_RGB_COLORS, SRCCOPY), 2);
+    EXPECT_EQ(present(dc, 2, 2, 3, 1, 2, DIB_RGB_COLORS), 2);
     EXPECT_EQ(presented_image(w)->pixels, (std::vector<uint8_t>{11, 12, 19, 20}));
+    // Refused: scaled, past the bitmap, empty, palette indices, a window handle
+    // for a DC, bottom-up, 24 bits a pixel.
+    EXPECT_FALSE(present(dc, 4, 2, 0, 0, 2, DIB_RGB_COLORS) || present(dc, 4, 2, 3, 0, 4, DIB_RGB_COLORS) ||
+                 present(dc, 0, 0, 0, 0, 0, DIB_RGB_COLORS) || present(dc, 2, 2, 0, 0, 2, 1) ||
+                 present(HDC(w), 2, 2, 0, 0, 2, DIB_RGB_COLORS) || present(nullptr, 2, 2, 0, 0, 2, DIB_RGB_COLORS));
+    dib.header.biHeight = 3;
+    EXPECT_EQ(present(dc, 2, 2, 0, 0, 2, DIB_RGB_COLORS), 0);
+    dib.header.biHeight = -3, dib.header.biBitCount = 24;
+    EXPECT_EQ(present(dc, 2, 2, 0, 0, 2, DIB_RGB_COLORS), 0);
     EXPECT_EQ(presented_image(w)->present_count, 2u);
-    // Scaled, past the bitmap, empty, palette indices, a window handle for a DC: refused.
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 4, 0, 0, 2, 2, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 4, 2, 3, 0, 4, 2, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 0, 0, 0, 0, 0, 0, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 2, 2, 0, 0, 2, 2, bits, info, 1, SRCCOPY), 0);
-    EXPECT_EQ(StretchDIBits(HDC(w), 0, 0, 2, 2, 0, 0, 2, 2, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
-    dib.header.biHeight = 3;  // bottom-up
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 2, 2, 0, 0, 2, 2, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
-    dib.header.biBitCount = 24;
-    EXPECT_EQ(StretchDIBits(dc, 0, 0, 2, 2, 0, 0, 2, 2, bits, info, DIB_RGB_COLORS, SRCCOPY), 0);
-    EXPECT_EQ(presented_image(w)->present_count, 2u);
-    EXPECT_EQ(presented_image(create_virtual_window()), nullptr);
-
     // A PNG that cannot be written, or has no pixels, fails.
     EXPECT_EQ(save_png(*presented_image(w), (::testing::TempDir() + "no_such_dir_glyphora/x.png").c_str()), 0);
     EXPECT_EQ(save_png(PresentedImage(), (::testing::TempDir() + "glyphora_empty.png").c_str()), 0);
