@@ -10,6 +10,7 @@
 namespace view_shapes {
 
 inline std::string span(uint32_t first, uint32_t last) { return std::to_string(first) + ".." + std::to_string(last); }
+inline uint64_t used(const Viewer& v) { return uint64_t{v.frame_width} * v.frame_height; }
 
 // An empty view holds first == last; a longer text shows exactly `view` cells
 // of 0..doc; a fitting one all of 0..doc, or for columns one short of it (the
@@ -20,8 +21,6 @@ inline bool range_ok(uint32_t first, uint32_t last, uint32_t doc, uint32_t view,
     return (first == 0 && last == doc) ||
            (columns && doc >= 1 && ((first == 0 && last == doc - 1) || (first == 1 && last == doc)));
 }
-
-inline uint64_t used(const Viewer& v) { return uint64_t{v.frame_width} * v.frame_height; }
 
 // Empty when the ranges and frame size hold every rule, else what breaks.
 inline std::string fault(const Viewer& v) {
@@ -34,21 +33,16 @@ inline std::string fault(const Viewer& v) {
     return used(v) > v.frame_capacity ? "view larger than the frame" : "";
 }
 
-constexpr uint8_t kMarker = 0xA5;  // a palette index composition never draws
-
-// The frame bytes past the view that are watched: at most `margin` of them
-// (the sanitizers watch the end of the allocation).
+// The frame bytes past the view, at most `margin` of them (the sanitizers
+// watch the end of the allocation), are marked with a palette index
+// composition never draws, and should stay so.
+constexpr uint8_t kMarker = 0xA5;
 inline uint64_t watched(const Viewer& v, uint64_t margin) { return std::min(margin, v.frame_capacity - used(v)); }
-inline void mark_past_view(Viewer& v, uint64_t margin = UINT64_MAX) {
-    std::memset(v.frame.get() + used(v), kMarker, watched(v, margin));
-}
+inline void mark_past_view(Viewer& v, uint64_t margin = UINT64_MAX) { std::memset(v.frame.get() + used(v), kMarker, watched(v, margin)); }
 inline bool past_view_untouched(const Viewer& v, uint64_t margin = UINT64_MAX) {
     const uint8_t* past = v.frame.get() + used(v);
-    const uint64_t n = watched(v, margin);
-    return n == 0 || (past[0] == kMarker && std::memcmp(past, past + 1, n - 1) == 0);
+    return watched(v, margin) == 0 || (past[0] == kMarker && !std::memcmp(past, past + 1, watched(v, margin) - 1));
 }
-
-// Composes with the bytes past the view marked; whether it left them alone.
 inline bool composes_inside_frame(Viewer& v, uint64_t margin = UINT64_MAX) {
     if (used(v) > v.frame_capacity) return false;
     mark_past_view(v, margin);

@@ -15,13 +15,12 @@ static std::string slurp(const char* path) {
 class ViewShotOptions : public ViewFixture {
 public:
     // Runs the tool on `args`, A and B standing for an ANSI file and the PNG:
-    // its exit status, with stderr in `err`.
-    int shot(const char* args, std::string& err) {
-        std::string text = "\x1b[0m";
+    // its exit status, with stderr kept in `err`.
+    int shot(const char* args) {
+        std::string text;
         for (int row = 0; row < 60; ++row) {
-            text += "\x1b[" + std::to_string(31 + row % 7) + ";4" + std::to_string(row % 8) + "m";
+            text += "\r\n\x1b[" + std::to_string(31 + row % 7) + ";4" + std::to_string(row % 8) + "m";
             for (int col = 0; col < 130; ++col) text += char('!' + (row * 7 + col) % 90);
-            text += "\r\n";
         }
         art = write_file(text);
         out = keep_path(std::string(art) + ".png");
@@ -35,8 +34,8 @@ public:
         err = slurp(err_path);
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
-    char* art = nullptr;
-    char* out = nullptr;
+    char *art = nullptr, *out = nullptr;
+    std::string err;
 };
 
 TEST_F(ViewShotOptions, BadOptionsGiveOneUsageLineAndNoImage) {
@@ -44,8 +43,7 @@ TEST_F(ViewShotOptions, BadOptionsGiveOneUsageLineAndNoImage) {
                              "--size 80x25x3 A B", "--size -80x25 A B", "--size 80X25 A B", "--size 4294967296x1 A B",
                              "--top A B", "--top -1 A B", "--top 1.5 A B", "--left '' A B", "--left 99999999999 A B",
                              "--zoom 2 A B", "--wrap=1 A B", "A --top"}) {
-        std::string err;
-        EXPECT_EQ(shot(args, err), 2) << args;
+        EXPECT_EQ(shot(args), 2) << args;
         EXPECT_TRUE(err.rfind("usage: glyphora-shot ", 0) == 0 && err.find('\n') == err.size() - 1) << args << ": " << err;
         EXPECT_NE(access(out, F_OK), 0) << args;
     }
@@ -59,8 +57,7 @@ TEST_F(ViewShotOptions, ImageIsTheWindowSizedWrappedAndScrolledTheSameWay) {
         {"--left 4000000000 --size 320x90 --top 4000000000 A B", "R320x90", "V3:4000000000 H3:4000000000"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
-        std::string err;
-        ASSERT_EQ(shot(c[0], err), 0) << err;
+        ASSERT_EQ(shot(c[0]), 0) << err;
         viewer.init();
         HWND window = attach();
         run(c[1]);
