@@ -13,6 +13,7 @@ exe=$1 probe=$2 shot=$3 samples=$4 work=$5
 here=$(cd "$(dirname "$0")" && pwd)
 sample=$samples/glyphora.ans
 wine_run() { "$here/run_under_wine.sh" "$@"; }
+wm_close=16 wm_keydown=256 wm_command=273 vk_down=40 idm_view_wrap=40009
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [ -x "$shot" ] || fail "no native snapshot tool at $shot (build the native preset first)"
@@ -25,7 +26,7 @@ cp "$sample" "$started"
 wine_run "$exe" "Z:${started//\//\\}" </dev/null >"$work/glyphora.log" 2>&1 &
 viewer_pid=$!
 finish() {
-  wine_run "$probe" close >/dev/null 2>&1 || true
+  wine_run "$probe" send $wm_close 0 >/dev/null 2>&1 || true
   for _ in $(seq 50); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
   kill "$viewer_pid" 2>/dev/null || true
 }
@@ -64,7 +65,7 @@ native "$work/start_native.png"
 same "$work/start_window.png" "$work/start_native.png" start
 
 scroll=5
-wine_run "$probe" key 40 "$scroll"   # VK_DOWN
+wine_run "$probe" send $wm_keydown $vk_down "$scroll"
 capture "$work/scrolled_window.png"
 native "$work/scrolled_native.png" --top "$scroll"
 same "$work/scrolled_window.png" "$work/scrolled_native.png" scrolled
@@ -72,7 +73,7 @@ same "$work/scrolled_window.png" "$work/scrolled_native.png" scrolled
 wine_run "$probe" repaint
 capture "$work/repainted_window.png"
 same "$work/repainted_window.png" "$work/scrolled_native.png" repainted
-wine_run "$probe" command 40009   # Wrap lines
+wine_run "$probe" send $wm_command $idm_view_wrap
 capture "$work/wrapped_window.png"
 native "$work/wrapped_native.png" --wrap
 same "$work/wrapped_window.png" "$work/wrapped_native.png" wrapped

@@ -1,15 +1,12 @@
 #pragma once
 // Shared by the Windows tests: a real main window driven through the real
 // procedure, files to open, and a hand that works the program's modal dialogs.
-#include <cstring>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "platform/win32.h"
 #include "render/viewer.h"
 #include "resources/resource.h"
 #include "shell/windows/main_window.h"
@@ -22,7 +19,6 @@ inline std::string write_temp_file(const std::string& name, const std::string& b
     return folder + name;
 }
 
-// lines of width letters each, LF-terminated.
 inline std::string text_of(unsigned lines, unsigned width) {
     std::string text;
     for (unsigned row = 0; row < lines; ++row) text += std::string(width, static_cast<char>('a' + row % 26)) + '\n';
@@ -34,26 +30,6 @@ inline bool quit_posted() {
     MSG message;
     return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
 }
-
-inline bool wrap_checked() { return (GetMenuState(main_menu, IDM_VIEW_WRAP, MF_BYCOMMAND) & MF_CHECKED) != 0; }
-
-// Works the next dialog box this thread shows: once it is active, runs one
-// step per timer tick, so what a step posts is handled before the next runs.
-struct DialogHand {
-    using Step = std::function<void(HWND dialog)>;
-    inline static std::vector<Step> steps;
-    inline static size_t next = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, tick);
-    explicit DialogHand(std::vector<Step> work) { steps = std::move(work); next = 0; }
-    ~DialogHand() { KillTimer(nullptr, timer); }
-    bool finished() const { return next >= steps.size(); }
-    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-        char name[16] = {};
-        HWND dialog = GetActiveWindow();
-        if (next < steps.size() && GetClassNameA(dialog, name, sizeof(name)) > 0 && std::strcmp(name, "#32770") == 0)
-            steps[next++](dialog);
-    }
-};
 
 // The class registered once per process; a fresh Viewer and main window per
 // test, created and shown as start-up does, showing a text larger than the view.
@@ -67,7 +43,6 @@ protected:
         ASSERT_NE(create_main_window(GetModuleHandleA(nullptr)), nullptr);
         show_main_window();
         ASSERT_TRUE(open_file(write_temp_file("shown.asc", text_of(200, 300))));
-        viewer->paint(1);
     }
     void TearDown() override {
         DestroyWindow(main_window);
