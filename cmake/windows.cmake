@@ -78,3 +78,11 @@ add_test(NAME EndToEnd.window_matches_native_snapshot
                  ${GLYPHORA_NATIVE_SHOT} ${PROJECT_SOURCE_DIR}/samples ${PROJECT_BINARY_DIR}/end_to_end)
 set_tests_properties(EndToEnd.window_matches_native_snapshot PROPERTIES
   ENVIRONMENT "${WINE_ENV}" FIXTURES_REQUIRED wine TIMEOUT 180 RUN_SERIAL ON)
+
+# The README's run command, past its build step: the sample opens in a window
+# and a screenshot of that window is saved and named.
+add_test(NAME RunCommand.opens_the_sample_and_saves_a_screenshot
+         COMMAND bash -c "shot=$(bash \"$0\") && identify -format '%m %w %h' \"$shot\" | grep -Eq '^PNG ([7-9][0-9]{2}) ([5-9][0-9]{2})$'"
+                 ${PROJECT_SOURCE_DIR}/scripts/run.sh)
+set_tests_properties(RunCommand.opens_the_sample_and_saves_a_screenshot PROPERTIES
+  ENVIRONMENT "GLYPHORA_HEADLESS=1;GLYPHORA_WINDOWS_BUILD=${PROJECT_BINARY_DIR}" TIMEOUT 180 RUN_SERIAL ON)

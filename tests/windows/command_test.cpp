@@ -114,7 +114,7 @@ TEST_F(WindowCommands, AboutBoxShowsOkPictureAndGreetingAndOnlyOkClosesIt) {
     EXPECT_EQ(send(WM_COMMAND, IDM_HELP_ABOUT), 0);
     EXPECT_EQ(owner, main_window);
     EXPECT_EQ(layout, std::vector<bool>(5, true)) << "OK first, default, focused; a picture; three controls";
-    EXPECT_STREQ(greeting, "Greetings to every artist who ever drew in sixteen colours!");
+    EXPECT_STREQ(greeting, "Greetings to all who draw in sixteen colours!");
     EXPECT_EQ(open, std::vector<bool>({true, true})) << "after Close, after Escape";
     EXPECT_FALSE(hand.finished()) << "Enter did not close it; the last step's click on OK did";
 }

@@ -1,6 +1,7 @@
 // Drives a running Glyphora for the end-to-end test; each action returns once the window has handled it.
 //   find SECONDS                 wait for the window (pressing OK on a first-run About box); print
-//                                "title=TITLE" and "client=X Y WIDTH HEIGHT" (on the screen)
+//                                "title=TITLE", "client=X Y WIDTH HEIGHT" and "window=X Y WIDTH HEIGHT"
+//                                (on the screen)
 //   send MESSAGE WPARAM [TIMES]  send the message (lParam 0) TIMES times (once by default)
 //   repaint                      invalidate the whole window and let it repaint
 #include <windows.h>
@@ -30,7 +31,11 @@ int main(int argc, char** argv) {
         GetClientRect(window, &client);
         POINT origin = {0, 0};
         ClientToScreen(window, &origin);
-        std::printf("title=%s\nclient=%ld %ld %ld %ld\n", title, origin.x, origin.y, client.right, client.bottom);
+        RECT frame;
+        GetWindowRect(window, &frame);
+        std::printf("title=%s\nclient=%ld %ld %ld %ld\nwindow=%ld %ld %ld %ld\n", title, origin.x, origin.y,
+                    client.right, client.bottom, frame.left, frame.top, frame.right - frame.left,
+                    frame.bottom - frame.top);
     }
     for (int i = 0; action == "send" && i < times; ++i) SendMessageA(window, static_cast<UINT>(a), b, 0);
     if (action == "repaint") RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
