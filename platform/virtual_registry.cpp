@@ -142,6 +142,19 @@ HKEY new_handle(Node* node) {
     return reinterpret_cast<HKEY>(kFirstHandle + handles.size() - 1);
 }
 
+// Finds or creates the key that a call names, below a root or an open
+// handle, as both calls do; gives its path and whether it was created.
+LONG open_path(HKEY key, LPCSTR sub_key, std::string& path, Node** node, bool* created) {
+    Node* base = resolve(key);
+    std::vector<std::string> names;
+    if (base == nullptr) return kErrorInvalidHandle;
+    if (!split(sub_key, &names)) return kErrorBadPathname;
+    path = joined(base, names);
+    if (is_denied(path)) return kErrorAccessDenied;
+    *node = create_path(base, names, created);
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD reserved, LPSTR key_class,
@@ -155,27 +168,15 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD reserved, LPSTR key_
     call.options = options;
     call.access = desired;
 
-    Node* base = resolve(key);
-    std::vector<std::string> names;
     if (result != nullptr) *result = nullptr;
-    if (base == nullptr) {
-        call.result = kErrorInvalidHandle;
-    } else if (result == nullptr || reserved != 0) {
+    Node* node = nullptr;
+    bool created = false;
+    if (result == nullptr || reserved != 0) {
         call.result = kErrorInvalidParameter;
-    } else if (!split(sub_key, &names)) {
-        call.result = kErrorBadPathname;
-    } else {
-        call.path = joined(base, names);
-        if (is_denied(call.path)) {
-            call.result = kErrorAccessDenied;
-        } else {
-            bool created = false;
-            Node* node = create_path(base, names, &created);
-            *result = new_handle(node);
-            call.disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-            if (disposition != nullptr) *disposition = call.disposition;
-            call.result = ERROR_SUCCESS;
-        }
+    } else if ((call.result = open_path(key, sub_key, call.path, &node, &created)) == ERROR_SUCCESS) {
+        *result = new_handle(node);
+        call.disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        if (disposition != nullptr) *disposition = call.disposition;
     }
     registry().calls.push_back(call);
     return call.result;
@@ -190,28 +191,16 @@ LONG WINAPI RegSetValueA(HKEY key, LPCSTR sub_key, DWORD type, LPCSTR data, DWOR
     call.count = count;
     if (data != nullptr) call.data.assign(data, count);
 
-    Node* base = resolve(key);
-    std::vector<std::string> names;
-    if (base == nullptr) {
-        call.result = kErrorInvalidHandle;
-    } else if (type != REG_SZ || data == nullptr) {
+    Node* node = nullptr;
+    bool created = false;
+    if (type != REG_SZ || data == nullptr) {
         call.result = kErrorInvalidParameter;
-    } else if (!split(sub_key, &names)) {
-        call.result = kErrorBadPathname;
-    } else {
-        call.path = joined(base, names);
-        if (is_denied(call.path)) {
-            call.result = kErrorAccessDenied;
-        } else {
-            // Like Windows, a missing sub-key is created for the value.
-            bool created = false;
-            Node* node = create_path(base, names, &created);
-            node->has_value = true;
-            node->type = type;
-            node->value.assign(data, count);
-            node->value += '\0';
-            call.result = ERROR_SUCCESS;
-        }
+    } else if ((call.result = open_path(key, sub_key, call.path, &node, &created)) == ERROR_SUCCESS) {
+        // Like Windows, a missing sub-key is created for the value.
+        node->has_value = true;
+        node->type = type;
+        node->value.assign(data, count);
+        node->value += '\0';
     }
     registry().calls.push_back(call);
     return call.result;
