@@ -32,15 +32,19 @@ long readable_size(std::FILE* f) {
 }  // namespace
 
 Document::Document()
-    : name_store(new char[kPathSize]()),
-      text_store(new uint8_t[1]()),
-      attrs_store(new uint8_t[1]()),
-      wrapped_text_store(new uint8_t[1]()),
-      wrapped_attrs_store(new uint8_t[1]()) {
+    : name_store(new (std::nothrow) char[kPathSize]()),
+      text_store(allocate(1)),
+      attrs_store(allocate(1)),
+      wrapped_text_store(allocate(1)),
+      wrapped_attrs_store(allocate(1)) {
     file_name = name_store.get();
+    if (file_name) file_name[0] = '\0';
     text = text_store.get();
+    if (text) text[0] = 0;
     attrs = attrs_store.get();
-    text_length = 1;
+    if (attrs) attrs[0] = 0;
+    // Without its one byte (no memory at start-up) the text is empty instead.
+    text_length = text ? 1 : 0;
     wrapped_text = wrapped_text_store.get();
     wrapped_attrs = wrapped_attrs_store.get();
     wrapped_length = 0;
