@@ -76,7 +76,8 @@ TEST(AnsiDecode, SequencesBecomeTextAndAttributes) {
         expect_decoded(c.input, c.text, c.attrs);
     }
     SCOPED_TRACE("blanks stop at the limit, decoding goes on");
-    expect_decoded(esc("[4CA") + esc("[8CB") + esc("[3CC") + esc("[33mD"), "    A      BCD", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, 10);
+    expect_decoded(esc("[4CA") + esc("[8CB") + esc("[3CC") + esc("[33mD"), "    A      BCD",
+                   {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, 10);
 }
 
 TEST(LineMeasure, CountsLineEndsAndWidestLine) {
@@ -113,14 +114,17 @@ std::string wrap(const std::string& input, uint32_t column) {
 TEST(LineWrap, BreaksRowsAtTheColumn) {
     const struct { const char* what; std::string input, expected; uint32_t column; } cases[] = {
         {"empty text", "", "", 81},
-        {"80 and a line end unchanged", rep(80, 'a') + "\r\n" + rep(80, 'a') + "\nb", rep(80, 'a') + "\r\n" + rep(80, 'a') + "\nb", 81},
+        {"80 and a line end unchanged", rep(80, 'a') + "\r\n" + rep(80, 'a') + "\nb",
+         rep(80, 'a') + "\r\n" + rep(80, 'a') + "\nb", 81},
         {"81 and LF", rep(81, 'a') + "\nb", rep(80, 'a') + "\na\nb", 81},
         {"160", rep(160, 'a'), rep(80, 'a') + "\n" + rep(80, 'a'), 81},
         {"161", rep(161, 'a'), rep(80, 'a') + "\n" + rep(80, 'a') + "\na", 81},
-        {"counter runs on past a lone CR", rep(40, 'a') + "\r" + rep(100, 'b'), rep(40, 'a') + "\r" + rep(39, 'b') + "\n" + rep(61, 'b'), 81},
+        {"counter runs on past a lone CR", rep(40, 'a') + "\r" + rep(100, 'b'),
+         rep(40, 'a') + "\r" + rep(39, 'b') + "\n" + rep(61, 'b'), 81},
         {"CR on the column stops breaks until LF", rep(80, 'a') + "\r" + rep(100, 'b') + "\n" + rep(81, 'c'),
          rep(80, 'a') + "\r" + rep(100, 'b') + "\n" + rep(80, 'c') + "\nc", 81},
-        {"CR LF lines restart at LF", rep(100, 'a') + "\r\n" + rep(90, 'b'), rep(80, 'a') + "\n" + rep(20, 'a') + "\r\n" + rep(80, 'b') + "\n" + rep(10, 'b'), 81},
+        {"CR LF lines restart at LF", rep(100, 'a') + "\r\n" + rep(90, 'b'),
+         rep(80, 'a') + "\n" + rep(20, 'a') + "\r\n" + rep(80, 'b') + "\n" + rep(10, 'b'), 81},
         {"column 2", "abc", "a\nb\nc", 2},
         {"column 1 wraps as 2", "abc", "a\nb\nc", 1},
         {"column 0 wraps as 2", "abc", "a\nb\nc", 0},

@@ -13,7 +13,8 @@ public:
     std::string random_text() {
         const char* const pieces[] = {"a", "xyz", " ", "\n", "\r\n", "\r", "\r\r", "\x1b[", "1;3", "4m", "5C", "\xdb", "\t"};
         std::string text = below(3) ? "" : "\x1b[0m";
-        for (uint32_t i = below(4) ? below(600) : 0; i > 0; --i) text += below(40) ? pieces[below(13)] : std::string(80 + below(200), 'L');
+        for (uint32_t i = below(4) ? below(600) : 0; i > 0; --i)
+            text += below(40) ? pieces[below(13)] : std::string(80 + below(200), 'L');
         return text;
     }
     // Absurd sizes fill the largest frame, so they come rarely.

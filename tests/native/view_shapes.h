@@ -38,7 +38,9 @@ inline std::string fault(const Viewer& v) {
 // composition never draws, and should stay so.
 constexpr uint8_t kMarker = 0xA5;
 inline uint64_t watched(const Viewer& v, uint64_t margin) { return std::min(margin, v.frame_capacity - used(v)); }
-inline void mark_past_view(Viewer& v, uint64_t margin = UINT64_MAX) { std::memset(v.frame.get() + used(v), kMarker, watched(v, margin)); }
+inline void mark_past_view(Viewer& v, uint64_t margin = UINT64_MAX) {
+    std::memset(v.frame.get() + used(v), kMarker, watched(v, margin));
+}
 inline bool past_view_untouched(const Viewer& v, uint64_t margin = UINT64_MAX) {
     const uint8_t* past = v.frame.get() + used(v);
     return watched(v, margin) == 0 || (past[0] == kMarker && !std::memcmp(past, past + 1, watched(v, margin) - 1));
