@@ -17,6 +17,7 @@ uint32_t smaller(uint32_t a, uint32_t b) {
 }  // namespace
 
 void Viewer::set_wrap(int flag) {
+    if (!document) return;  // no memory for it at start-up: nothing to show
     Document& doc = *document;
     if (flag != 0) {
         doc_rows = doc.wrapped_line_count;
@@ -42,7 +43,7 @@ void Viewer::set_wrap(int flag) {
 }
 
 int Viewer::open(char* path) {
-    if (path == nullptr) return 0;
+    if (path == nullptr || !document) return 0;
     Document& doc = *document;
     doc.file_name = path;
     const int32_t loaded = doc.load();

@@ -24,6 +24,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR command_lin
     menu_id = menu_id_for_locale(GetSystemDefaultLCID());
     if (open_settings_key() == 1) show_about_box(nullptr);
     viewer->init();  // before the window exists: its first WM_SIZE resizes the view
+    // The window procedure relies on the Document; without memory for it at
+    // start-up there is nothing to view.
+    if (!viewer->document) return 0;
 
     if (register_main_class(instance) == 0) return fail("Couldn't register window class.");
     // Without a window there is nothing to run a message loop for.
