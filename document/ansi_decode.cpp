@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/control_bytes.h"
+
 namespace {
 
-constexpr uint8_t kEsc = 0x1B;
 constexpr uint8_t kCsiOpen = 0x5B;         // '['
 constexpr uint8_t kParamSeparator = 0x3B;  // ';'
 constexpr uint8_t kCursorForward = 0x43;   // 'C'

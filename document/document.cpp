@@ -4,12 +4,12 @@
 #include <new>
 
 #include "document/ansi_decode.h"
+#include "document/control_bytes.h"
 #include "document/line_measure.h"
 #include "document/line_wrap.h"
 
 namespace {
 
-constexpr uint8_t kEsc = 0x1B;
 
 // Never zero bytes, so every buffer pointer the Document hands out is a real
 // buffer, also for an empty text.

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/control_bytes.h"
+
 namespace {
 
-constexpr uint8_t kLf = 0x0A;
-constexpr uint8_t kCr = 0x0D;
 
 // Position of the first b at or after from, or the text's size.
 uint32_t find_byte(ByteSpan text, uint32_t from, uint8_t b) {
@@ -23,19 +23,19 @@ LineMetrics measure_lines(ByteSpan text) {
     uint32_t line_count = 0;
     uint64_t widest = 0;
     uint64_t line_start = 0;  // may pass the end by one: a final CR steps over it
-    uint32_t next_lf = find_byte(text, 0, kLf);
-    uint32_t next_cr = find_byte(text, 0, kCr);
+    uint32_t next_lf = find_byte(text, 0, kLineFeed);
+    uint32_t next_cr = find_byte(text, 0, kCarriageReturn);
     for (;;) {
         const uint32_t end = std::min(next_lf, next_cr);
         if (end == text.size) break;
         ++line_count;
         widest = std::max(widest, end - line_start + 1);
         // A CR takes the byte after it, whatever it is, into its line end.
-        line_start = uint64_t(end) + (text.data[end] == kCr ? 2 : 1);
+        line_start = uint64_t(end) + (text.data[end] == kCarriageReturn ? 2 : 1);
         if (line_start >= size) break;
         const uint32_t from = static_cast<uint32_t>(line_start);
-        if (next_lf < from) next_lf = find_byte(text, from, kLf);
-        if (next_cr < from) next_cr = find_byte(text, from, kCr);
+        if (next_lf < from) next_lf = find_byte(text, from, kLineFeed);
+        if (next_cr < from) next_cr = find_byte(text, from, kCarriageReturn);
     }
     // The last line ends at the end of the text, which adds 1 to its width,
     // unless a final CR has already stepped over that end.

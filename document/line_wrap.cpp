@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/control_bytes.h"
+
 namespace {
 
-constexpr uint8_t kLf = 0x0A;
-constexpr uint8_t kCr = 0x0D;
-constexpr uint8_t kBreak = kLf;
+constexpr uint8_t kBreak = kLineFeed;
 constexpr uint8_t kBreakAttribute = 0;
 constexpr uint32_t kMinColumn = 2;
 
@@ -51,7 +51,7 @@ uint32_t wrap_text(ByteSpan text, const uint8_t* attrs, uint32_t column, uint8_t
         out.copy(text.data + from, attrs ? attrs + from : nullptr, count);
     };
     auto find_lf = [&](uint32_t from, uint32_t limit) {
-        const void* p = std::memchr(text.data + from, kLf, limit - from);
+        const void* p = std::memchr(text.data + from, kLineFeed, limit - from);
         return p ? static_cast<uint32_t>(static_cast<const uint8_t*>(p) - text.data) : limit;
     };
 
@@ -82,11 +82,11 @@ uint32_t wrap_text(ByteSpan text, const uint8_t* attrs, uint32_t column, uint8_t
         if (i == n) break;
         // The next byte lands on the column.
         const uint8_t b = text.data[i];
-        if (b == kLf) {
+        if (b == kLineFeed) {
             copy(i, 1);
             ++i;
             counter = 0;
-        } else if (b == kCr) {
+        } else if (b == kCarriageReturn) {
             copy(i, 1);
             ++i;
             past_column = true;

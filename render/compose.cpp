@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "render/byte_words.h"
 #include "render/line_scan.h"
 #include "render/viewer.h"
 
@@ -8,15 +9,10 @@ namespace {
 constexpr uint8_t kForegroundBits = 0x47;  // colour number and bright bit
 constexpr uint8_t kBackgroundBits = 0x38;  // 8 x background colour number
 constexpr uint32_t kGlyphBytes = kCellWidth * kCellHeight;
-constexpr uint64_t kEveryByte = 0x0101010101010101ull;
-constexpr uint64_t kLowSeven = 0x7F7F7F7F7F7F7F7Full;
-
-// 0xFF in every byte of a glyph row equal to 1 (ink), 0x00 elsewhere; exact,
-// with no borrows between bytes, so a row of eight pixels is one word.
+// 0xFF in every byte of a glyph row equal to 1 (ink), 0x00 elsewhere, so a
+// row of eight pixels is one word.
 inline uint64_t ink_mask(uint64_t row) {
-    const uint64_t x = row ^ kEveryByte;
-    const uint64_t is_zero = ~(((x & kLowSeven) + kLowSeven) | x) & ~kLowSeven;
-    return (is_zero >> 7) * 0xFF;
+    return (bytes_equal(row, 1) >> 7) * 0xFF;
 }
 
 inline void put_glyph(uint8_t* frame, uint64_t stride, const uint8_t* cache, uint32_t column,

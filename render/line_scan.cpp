@@ -2,6 +2,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#else
+#include "render/byte_words.h"
 #endif
 
 namespace {
@@ -24,15 +26,6 @@ inline void block_masks(const uint8_t* p, uint64_t& lf, uint64_t& cr) {
     }
 }
 #else
-constexpr uint64_t kEveryByte = 0x0101010101010101ull;
-constexpr uint64_t kLowSeven = 0x7F7F7F7F7F7F7F7Full;
-
-// 0x80 in every byte of `word` equal to `value`, 0 elsewhere; exact, no
-// borrows between bytes.
-inline uint64_t bytes_equal(uint64_t word, uint8_t value) {
-    const uint64_t x = word ^ (kEveryByte * value);
-    return ~(((x & kLowSeven) + kLowSeven) | x) & ~kLowSeven;
-}
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
 // One bit per byte, in memory order, from the 0x80 marks of bytes_equal.

@@ -3,8 +3,7 @@
 // or at CR together with whatever byte follows the CR.
 #include <cstdint>
 
-constexpr uint8_t kLineFeed = 0x0A;
-constexpr uint8_t kCarriageReturn = 0x0D;
+#include "document/control_bytes.h"
 
 // Position of the first byte of row `row`: the byte after the row-th line end,
 // or `length` when the text ends first.

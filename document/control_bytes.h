@@ -1,0 +1,8 @@
+#pragma once
+// The bytes the viewer gives a meaning: a line ends at LF, or at CR together
+// with the byte after it; a file that starts with ESC is ANSI art.
+#include <cstdint>
+
+constexpr uint8_t kLineFeed = 0x0A;
+constexpr uint8_t kCarriageReturn = 0x0D;
+constexpr uint8_t kEsc = 0x1B;
