@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "render/byte_words.h"
-#include "render/line_scan.h"
+#include "document/byte_words.h"
+#include "document/line_scan.h"
 #include "render/viewer.h"
 
 namespace {

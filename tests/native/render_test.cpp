@@ -9,7 +9,7 @@
 #include <random>
 
 #include "platform/virtual_window.h"
-#include "render/line_scan.h"
+#include "document/line_scan.h"
 #include "render/viewer.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "render/line_scan.h"
+#include "document/line_scan.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #else
-#include "render/byte_words.h"
+#include "document/byte_words.h"
 #endif
 
 namespace {
