@@ -50,6 +50,8 @@ Document::Document()
     wrapped_length = 0;
     wrapped_line_count = 0;
     wrap_column = 0;
+    text_rows.describe(text, text_length);
+    wrapped_rows.describe(wrapped_text, wrapped_length);
     const LineMetrics metrics = measure_lines(ByteSpan{text, text_length});
     line_count = metrics.line_count;
     max_line_width = metrics.max_line_width;
@@ -72,11 +74,12 @@ int32_t Document::load() {
     // here must leave the previous file on show.
     const ByteSpan raw{new_raw.get(), read};
     if (read > 0 && raw.data[0] == kEsc && !plain_only) {
-        const uint64_t capacity = ansi_capacity(raw, kMaxForwardBlanks);
+        const uint32_t blank_budget = forward_blank_budget(read);
+        const uint64_t capacity = ansi_capacity(raw, blank_budget);
         std::unique_ptr<uint8_t[]> new_text = allocate(capacity);
         std::unique_ptr<uint8_t[]> new_attrs = allocate(capacity);
         if (!new_text || !new_attrs) return 0;
-        text_length = ansi_decode(raw, kMaxForwardBlanks, new_text.get(), new_attrs.get(),
+        text_length = ansi_decode(raw, blank_budget, new_text.get(), new_attrs.get(),
                                   static_cast<uint32_t>(capacity));
         text_store = std::move(new_text);
         attrs_store = std::move(new_attrs);
@@ -93,6 +96,7 @@ int32_t Document::load() {
     }
     raw_store = std::move(new_raw);
     raw_bytes = raw_store.get();
+    text_rows.describe(text, text_length);
 
     const LineMetrics metrics = measure_lines(ByteSpan{text, text_length});
     line_count = metrics.line_count;
@@ -111,6 +115,7 @@ void Document::wrap(uint32_t column) {
         // An empty copy over the old buffers, which stay valid.
         wrapped_length = 0;
         wrapped_line_count = 0;
+        wrapped_rows.describe(wrapped_text, wrapped_length);
         return;
     }
     wrapped_length = wrap_text(ByteSpan{text, text_length}, is_ansi ? attrs : nullptr, column,
@@ -122,4 +127,5 @@ void Document::wrap(uint32_t column) {
         wrapped_attrs = wrapped_attrs_store.get();
     }
     wrapped_line_count = line_count + (wrapped_length - text_length);
+    wrapped_rows.describe(wrapped_text, wrapped_length);
 }

@@ -6,11 +6,26 @@
 #include <cstdio>
 #include <memory>
 
-// Blanks that cursor-forward sequences may add to one document, in total. Real
-// art stays far below; a hostile file of a few bytes could otherwise ask for
-// gigabytes (ESC[2000000000C). The sequence that reaches the limit is cut to
-// it, later ones add nothing, and decoding goes on.
+#include "document/row_index.h"
+
+// Blanks that cursor-forward sequences may add to one document, in total, are
+// bounded by the file's own size: kBlanksPerFileByte for each byte it has, at
+// least kMinForwardBlanks, never more than kMaxForwardBlanks. Real art stays
+// far below (an ESC[79C is 5 bytes for 79 blanks; even ESC[255C is 42 per
+// byte), while a hostile file of a few bytes could otherwise ask for gigabytes
+// (ESC[2000000000C), each blank held four times: text, attributes and their
+// wrapped copies. The sequence that reaches the budget is cut to it, later
+// ones add nothing, and decoding goes on.
+constexpr uint32_t kBlanksPerFileByte = 64;
+constexpr uint32_t kMinForwardBlanks = 1u << 20;
 constexpr uint32_t kMaxForwardBlanks = 64u << 20;
+
+constexpr uint32_t forward_blank_budget(uint64_t file_size) {
+    const uint64_t scaled = file_size * kBlanksPerFileByte;  // no wrap: files are < 2^32 bytes
+    return scaled < kMinForwardBlanks   ? kMinForwardBlanks
+           : scaled > kMaxForwardBlanks ? kMaxForwardBlanks
+                                        : static_cast<uint32_t>(scaled);
+}
 
 // Largest file load accepts: its decoded text, even with every permitted blank,
 // must still be countable in 32 bits, and so must its widest line, which
@@ -38,6 +53,9 @@ public:
     uint32_t wrap_column = 0;
     uint32_t text_length = 1;
     uint32_t wrapped_length = 0;
+    // Where rows start in text and in the wrapped copy, kept in step with them.
+    RowIndex text_rows;
+    RowIndex wrapped_rows;
 
     Document();
     Document(const Document&) = delete;

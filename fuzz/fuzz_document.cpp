@@ -105,7 +105,7 @@ void check_load(const uint8_t* data, size_t size) {
     const bool ansi = size > 0 && data[0] == 0x1B && !doc.plain_only;
     check(doc.is_ansi == ansi, "first byte and plain_only choose the decoding");
     if (ansi) {
-        const ReferenceText ref = reference_decode(data, size, kMaxForwardBlanks);
+        const ReferenceText ref = reference_decode(data, size, forward_blank_budget(size));
         check(doc.text_length == ref.text.size(), "loaded text length");
         check(same(doc.text, ref.text.data(), ref.text.size()), "loaded text");
         check(same(doc.attrs, ref.attrs.data(), ref.attrs.size()), "loaded attributes");
@@ -154,6 +154,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint8_t a : attrs) check((a & 0x80) == 0, "attribute bit 7 clear");
     check_text(text.data(), attrs.data(), n, column);
 
-    if (ansi_capacity(raw, kMaxForwardBlanks) <= kMaxLoadedText) check_load(data, size);
+    if (ansi_capacity(raw, forward_blank_budget(size)) <= kMaxLoadedText) check_load(data, size);
     return 0;
 }

@@ -41,14 +41,11 @@ int Viewer::open(char* path) {
     if (path == nullptr || !document) return 0;
     Document& doc = *document;
     doc.file_name = path;
-    const int32_t loaded = doc.load();
+    // A failed load changed nothing, so the wrapped copy (and the view over
+    // it) still matches the text: wrapping again would only cost time and
+    // memory, and could fail and leave the view over an empty copy.
+    if (doc.load() == 0) return 0;
     doc.wrap(kWrapColumn);
-    if (loaded == 0) {
-        // The wrap replaced the wrapped copy the view may be showing; the new
-        // copy holds the same content, so only the pointers move.
-        if (doc.wrap_enabled != 0) show_text(*this, doc, true);
-        return 0;
-    }
     set_wrap(0);
     return 1;
 }

@@ -1,9 +1,8 @@
 // The main window's procedure: turns messages into calls on the Viewer.
-#include <new>
-
 #include "render/viewer.h"
 #include "resources/resource.h"
 #include "shell/input_rules.h"
+#include "shell/path_buffer.h"
 #include "shell/windows/about_dialog.h"
 #include "shell/windows/main_window.h"
 #include "shell/windows/program_state.h"
@@ -65,12 +64,12 @@ void on_scroll_bar(HWND window, int bar, WPARAM wparam) {
 }
 
 void on_drop(HDROP drop) {
-    char* path = new (std::nothrow) char[kPathSize];
-    if (path == nullptr) return;
-    path[0] = '\0';
-    DragQueryFileA(drop, 0, path, kPathSize);  // the first file; the rest are ignored
+    char* buffer = reusable_path_buffer(*viewer);
+    // The first file; the rest are ignored.
+    const UINT copied = buffer ? DragQueryFileA(drop, 0, buffer, kPathSize) : 0;
     DragFinish(drop);
-    after_open(viewer->open(path));
+    char* path = chosen_path(copied, buffer, kPathSize);
+    after_open(path ? viewer->open(path) : 0);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The Open dialog.
-#include <new>
-
 #include "render/viewer.h"
+#include "shell/path_buffer.h"
 
 namespace {
 
@@ -18,9 +17,8 @@ constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
 }  // namespace
 
 char* Viewer::choose_file() {
-    char* path = new (std::nothrow) char[kPathSize];
+    char* path = reusable_path_buffer(*this);
     if (path == nullptr) return nullptr;
-    path[0] = '\0';
     OPENFILENAMEA record{};
     record.lStructSize = kOpenFileNameSize;
     record.hwndOwner = window;
@@ -30,7 +28,7 @@ char* Viewer::choose_file() {
     record.nMaxFile = kPathSize;
     record.Flags = kOpenFlags;
     record.lpstrDefExt = "asc";
-    // Cancelled or failed, the buffer stays empty and fails to open.
-    GetOpenFileNameA(&record);
-    return path;
+    // Cancelled or failed (a path too long for the buffer among the causes):
+    // no path, so nothing opens.
+    return chosen_path(GetOpenFileNameA(&record), path, kPathSize);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/document.h"
+#include "tests/native/allocation_failure.h"
 
 namespace {
 
@@ -86,10 +87,37 @@ TEST_F(DocumentLoad, UnloadablePathsChangeNothing) {
     writer.join();
 }
 
-TEST_F(DocumentLoad, CursorForwardBlanksAreCappedPerDocument) {
-    ASSERT_EQ(load_bytes("\x1b[40000000C\x1b[40000000CZ\x1b[5CY"), 1);
-    ASSERT_EQ(doc.text_length, kMaxForwardBlanks + 2);
-    EXPECT_EQ(std::string(doc.text + kMaxForwardBlanks - 1, doc.text + kMaxForwardBlanks + 2), " ZY");
+TEST_F(DocumentLoad, AFailedAllocationChangesNothing) {
+    ASSERT_EQ(load_bytes("plain\nkeep"), 1);
+    const auto snapshot = [this] { return std::make_tuple(text(), doc.text, doc.raw_bytes, doc.is_ansi, doc.line_count); };
+    const auto before = snapshot();
+    // Raw bytes, then decoded text, then attributes: each in turn fails.
+    for (uint32_t succeed : {0u, 1u, 2u}) {
+        AllocationFailure failure(succeed);
+        EXPECT_TRUE(load_bytes("\x1b[31mansi\x1b[9Cart\n") == 0 && snapshot() == before) << succeed;
+    }
+}
+
+TEST_F(DocumentLoad, CursorForwardBlanksAreBoundedByTheFileSize) {
+    const struct { uint64_t file_size; uint32_t budget; } rule[] = {
+        {0, kMinForwardBlanks},  {20, kMinForwardBlanks}, {16384, kMinForwardBlanks},
+        {16385, kMinForwardBlanks + kBlanksPerFileByte},  {(1u << 20) - 1, kMaxForwardBlanks - kBlanksPerFileByte},
+        {1u << 20, kMaxForwardBlanks}, {kMaxFileSize, kMaxForwardBlanks},
+    };
+    for (const auto& r : rule) EXPECT_EQ(forward_blank_budget(r.file_size), r.budget) << r.file_size;
+
+    // The sequence that reaches the budget is cut to it and later ones add
+    // nothing; the characters around them stay.
+    const struct { std::string head, tail; uint32_t budget; } files[] = {
+        {"\x1b[2147483647C", "", kMinForwardBlanks},  // 19 bytes
+        {"\x1b[2000000000C\x1b[2000000000C", std::string(20000, '.'), 20032 * kBlanksPerFileByte},  // 26 + 6 + 20000 bytes
+        {"\x1b[40000000C\x1b[40000000C", std::string(1u << 20, '.'), kMaxForwardBlanks},
+    };
+    for (const auto& f : files) {
+        ASSERT_EQ(load_bytes(f.head + "Z\x1b[5CY" + f.tail), 1);
+        ASSERT_EQ(doc.text_length, f.budget + 2 + f.tail.size());
+        EXPECT_EQ(std::string(doc.text + f.budget - 1, doc.text + f.budget + 2), " ZY");
+    }
 }
 
 TEST_F(DocumentLoad, WrapKeepsPlainAttributesAndWrapsAnsiOnes) {

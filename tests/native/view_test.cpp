@@ -2,6 +2,7 @@
 // grows for large windows, opening files and the wrapped copy, and the scroll
 // bars the window shows.
 #include "shell/view_frame.h"
+#include "tests/native/allocation_failure.h"
 #include "tests/native/view_fixture.h"
 
 class View : public ViewFixture {};
@@ -85,10 +86,21 @@ TEST_F(View, FailedOpenLeavesTheViewAsItWas) {
         const std::vector<uint8_t> before = frame();
         const std::string state = shown();
         for (char* path : {missing_file(), keep_path("")}) {
+            const uint64_t allocated = array_allocations();
             EXPECT_EQ(viewer.open(path), 0) << path;
-            EXPECT_EQ(shown(), state) << path;  // the load re-wrapped: the old copy is freed (ASan)
+            EXPECT_EQ(array_allocations(), allocated) << "a failed open allocates nothing";
+            EXPECT_EQ(shown(), state) << path;
             EXPECT_EQ(frame(), before);
         }
+        // A real file with no memory for it: neither its buffers nor a new
+        // wrapped copy of the old text can be had.
+        char* other = write_file(art + art);
+        {
+            AllocationFailure failure;
+            EXPECT_EQ(viewer.open(other), 0);
+        }
+        EXPECT_EQ(shown(), state);
+        EXPECT_EQ(frame(), before);
     }
 }
 

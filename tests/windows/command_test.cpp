@@ -73,6 +73,7 @@ TEST_F(WindowCommands, OpenCancelledKeepsTheWrappedViewAndAChosenFileShowsUnwrap
     expect_wrapped(true);
     EXPECT_EQ(open_from_dialog(first_), main_window);
     EXPECT_EQ(std::string(viewer->document->file_name), first_);
+    EXPECT_EQ(viewer->document->file_name, viewer->document->name_store.get()) << "one path buffer";
     expect_wrapped(false);
 }
 
@@ -83,6 +84,7 @@ TEST_F(WindowCommands, DropOpensOnlyTheFirstFileAndAFailedOneChangesNothing) {
     EXPECT_EQ(viewer->doc_rows, viewer->document->wrapped_line_count);
     send(WM_DROPFILES, drop_of({first_, write_temp_file("second.asc", "second\n")}));
     EXPECT_EQ(std::string(viewer->document->file_name), first_);
+    EXPECT_EQ(viewer->document->file_name, viewer->document->name_store.get()) << "one path buffer";
     expect_wrapped(false);
 }
 
