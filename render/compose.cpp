@@ -39,6 +39,17 @@ bool frame_fits_view(const Viewer& v) {
            uint64_t(v.frame_width) * v.frame_height <= v.frame_capacity;
 }
 
+// Where the view's first row starts: from the Document's row index when the
+// shown text is one the Document keeps, else walking from the top.
+uint64_t first_row_start(Viewer& v, const uint8_t* text, uint64_t length) {
+    if (v.document) {
+        Document& doc = *v.document;
+        if (doc.text_rows.describes(text, length)) return doc.text_rows.row_start(v.top_row);
+        if (doc.wrapped_rows.describes(text, length)) return doc.wrapped_rows.row_start(v.top_row);
+    }
+    return find_row_start(text, length, v.top_row);
+}
+
 }  // namespace
 
 void Viewer::clear_frame() {
@@ -60,8 +71,7 @@ void Viewer::compose() {
     uint64_t length = cur_text ? cur_length : 0;
     if (ansi && !cur_attrs) length = 0;
 
-    // Row starts are found afresh from the start of the text every time.
-    uint64_t pos = find_row_start(text, length, top_row);
+    uint64_t pos = first_row_start(*this, text, length);
     clear_frame();
     if (!frame_fits_view(*this) || view_cols == 0 || view_rows == 0) return;
     if (top_row > bottom_row || left_col > right_col) return;
