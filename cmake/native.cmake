@@ -30,6 +30,31 @@ foreach(src ${TOOL_SOURCES})
   target_link_libraries(${name} PRIVATE glyphora_core)
 endforeach()
 
+# The snapshot tool's parts, shared with its tests and its benchmark.
+file(GLOB SHOT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/shot/*.cpp)
+add_library(glyphora_shot STATIC ${SHOT_SOURCES})
+target_link_libraries(glyphora_shot PUBLIC glyphora_core)
+target_link_libraries(glyphora-shot PRIVATE glyphora_shot)
+target_link_libraries(native_tests PRIVATE glyphora_shot)
+
+# Installed: the snapshot tool and the manual pages, compressed as Debian
+# wants them (gzip -9n: no name or time stamp in the header).
+include(GNUInstallDirs)
+install(TARGETS glyphora-shot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+file(GLOB MAN_PAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/packaging/man/*.1)
+set(PACKED_MAN_PAGES)
+foreach(page ${MAN_PAGES})
+  get_filename_component(name ${page} NAME)
+  set(packed ${PROJECT_BINARY_DIR}/man/${name}.gz)
+  add_custom_command(OUTPUT ${packed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND gzip -9nc ${page} > ${packed}
+    DEPENDS ${page})
+  list(APPEND PACKED_MAN_PAGES ${packed})
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${PACKED_MAN_PAGES})
+install(FILES ${PACKED_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 if(NOT GLYPHORA_SANITIZE)
   find_package(benchmark REQUIRED)
   file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)

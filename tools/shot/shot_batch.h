@@ -1,0 +1,20 @@
+#pragma once
+// A folder of art rendered in one go: one PNG per file, each failure reported
+// on its own while the rest go on.
+#include <cstdio>
+#include <string>
+
+#include "tools/shot/shot_render.h"
+
+// Below this many files no progress line is shown: they are over at once.
+constexpr size_t kProgressFiles = 10;
+
+// DIR/NAME.png, NAME being the input's file name without its extension.
+std::string batch_output_path(const std::string& dir, const std::string& input);
+
+// Renders request.inputs into request.out_dir, each failure a line on `errors`
+// ("glyphora-shot: " and the message). With `progress`, a line on `errors`
+// that each file rewrites (done of total, the current file). The exit code:
+// kShotWritten when every PNG was written, else kShotFailed.
+int render_batch(const ShotRequest& request, std::FILE* errors, bool progress,
+                 const ShotTuning& tuning = ShotTuning());

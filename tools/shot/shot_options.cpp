@@ -1,0 +1,163 @@
+#include "tools/shot/shot_options.h"
+
+#include <cstring>
+
+const char kShotUsage[] =
+    "usage: glyphora-shot [--size COLSxROWS | --whole | --thumbnail PX] [--wrap] [--top ROW] [--left COL]\n"
+    "                     FILE OUT.png\n"
+    "       glyphora-shot [options] --out-dir DIR FILE...\n";
+
+const char kShotHelp[] =
+    "Renders ANSI and ASCII art as Glyphora's window shows it, as a PNG.\n"
+    "\n"
+    "  --size COLSxROWS  a window of COLS x ROWS character cells (84x30 when not given)\n"
+    "  --whole           the whole text: as many columns as its widest line, as many\n"
+    "                    rows as it has\n"
+    "  --thumbnail PX    the top of the piece at its full width, at most as tall as it\n"
+    "                    is wide, scaled down so neither side passes PX pixels\n"
+    "  --wrap            lines wrapped at column 81, as \"Wrap lines\" shows them\n"
+    "  --top ROW         scroll down to row ROW (not with --whole)\n"
+    "  --left COL        scroll right to column COL (only in a window)\n"
+    "  --out-dir DIR     one PNG per FILE, named DIR/NAME.png after FILE's name\n"
+    "                    without its extension; the other files go on when one fails\n"
+    "  -h, --help        this text\n"
+    "\n"
+    "Exit status: 0 every PNG was written, 1 a file could not be read or a PNG not\n"
+    "written, 2 a bad command line.\n";
+
+namespace {
+
+// A whole unsigned decimal number that fits 32 bits, from `text` up to `end`
+// (or the string's end when `end` is null). No sign, no spaces, no empty text.
+bool parse_count(const char* text, const char* end, uint32_t& value) {
+    if (!end) end = text + std::strlen(text);
+    if (text == end) return false;
+    uint64_t v = 0;
+    for (const char* c = text; c != end; ++c) {
+        if (*c < '0' || *c > '9') return false;
+        v = v * 10 + uint64_t(*c - '0');
+        if (v > 0xFFFFFFFFull) return false;
+    }
+    value = static_cast<uint32_t>(v);
+    return true;
+}
+
+bool parse_size(const char* text, uint32_t& columns, uint32_t& rows) {
+    const char* x = std::strchr(text, 'x');
+    return x && parse_count(text, x, columns) && parse_count(x + 1, nullptr, rows);
+}
+
+class Parser {
+public:
+    ParsedCommand result;
+    std::string mode_option;
+    bool seen_wrap = false;
+    bool seen_out_dir = false;
+
+    bool fail(const std::string& problem) {
+        if (result.problem.empty()) result.problem = problem;
+        return false;
+    }
+
+    bool choose_mode(const char* option) {
+        if (mode_option == option) return fail(mode_option + " given twice");
+        if (!mode_option.empty()) return fail(mode_option + " and " + option +
+                                              ": choose one of --size, --whole and --thumbnail");
+        mode_option = option;
+        return true;
+    }
+
+    // The option `arg` with its value, if it takes one; false on a problem.
+    bool option(const char* arg, const char* value) {
+        ShotRequest& r = result.request;
+        const bool has_value = value != nullptr;
+        const std::string name = arg;
+        if (name == "--wrap") {
+            if (seen_wrap) return fail("--wrap given twice");
+            return seen_wrap = r.wrap = true;
+        }
+        if (name != "--size" && name != "--whole" && name != "--thumbnail" && name != "--top" &&
+            name != "--left" && name != "--out-dir")
+            return fail("unknown option " + name);
+        if (name == "--whole") {
+            r.mode = ShotMode::whole;
+            return choose_mode(arg);
+        }
+        if (!has_value) return fail(name + " needs a value");
+        if (name == "--size") {
+            r.sized = true;
+            if (!parse_size(value, r.columns, r.rows))
+                return fail("--size " + std::string(value) + ": expected COLSxROWS, such as 80x25");
+            return choose_mode(arg);
+        }
+        if (name == "--thumbnail") {
+            r.mode = ShotMode::thumbnail;
+            if (!parse_count(value, nullptr, r.thumbnail_px) || r.thumbnail_px == 0)
+                return fail("--thumbnail " + std::string(value) + ": expected a size in pixels, such as 256");
+            return choose_mode(arg);
+        }
+        if (name == "--out-dir") {
+            if (seen_out_dir) return fail("--out-dir given twice");
+            if (!*value) return fail("--out-dir needs a folder");
+            seen_out_dir = true;
+            r.out_dir = value;
+            return true;
+        }
+        bool& has = name == "--top" ? r.has_top : r.has_left;
+        uint32_t& where = name == "--top" ? r.top : r.left;
+        if (has) return fail(name + " given twice");
+        has = true;
+        if (!parse_count(value, nullptr, where))
+            return fail(name + " " + std::string(value) + ": expected a row or column number from 0");
+        return true;
+    }
+
+    bool takes_value(const char* arg) {
+        return !std::strcmp(arg, "--size") || !std::strcmp(arg, "--thumbnail") || !std::strcmp(arg, "--top") ||
+               !std::strcmp(arg, "--left") || !std::strcmp(arg, "--out-dir");
+    }
+
+    // Options that could change nothing in the chosen mode are refused, so a
+    // mistaken command line never quietly renders something else.
+    bool check_combination() {
+        const ShotRequest& r = result.request;
+        if (r.mode == ShotMode::whole && (r.has_top || r.has_left))
+            return fail(std::string(r.has_top ? "--top" : "--left") +
+                        " scrolls a window; --whole shows every row and column");
+        if (r.mode == ShotMode::thumbnail && r.has_left)
+            return fail("--left scrolls a window; --thumbnail shows every column");
+        if (r.inputs.empty()) return fail(seen_out_dir ? "no FILE to render" : "expected FILE OUT.png");
+        if (seen_out_dir) return true;
+        if (r.inputs.size() != 2) return fail(r.inputs.size() == 1 ? "expected OUT.png after FILE"
+                                                                    : "expected only FILE OUT.png (or --out-dir DIR)");
+        result.request.output = r.inputs.back();
+        result.request.inputs.pop_back();
+        return true;
+    }
+};
+
+}  // namespace
+
+ParsedCommand parse_shot_command(int argc, const char* const* argv) {
+    Parser p;
+    bool options_done = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (!options_done && (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h"))) {
+            p.result.outcome = ParseOutcome::help;
+            return p.result;
+        }
+        if (!options_done && !std::strcmp(arg, "--")) {
+            options_done = true;
+        } else if (!options_done && arg[0] == '-' && arg[1] != '\0') {
+            const bool valued = p.takes_value(arg);
+            const char* value = valued && i + 1 < argc ? argv[i + 1] : nullptr;
+            if (valued) ++i;
+            if (!p.option(arg, value)) return p.result;
+        } else {
+            p.result.request.inputs.push_back(arg);
+        }
+    }
+    if (p.check_combination()) p.result.outcome = ParseOutcome::run;
+    return p.result;
+}

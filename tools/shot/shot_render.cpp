@@ -1,0 +1,163 @@
+#include "tools/shot/shot_render.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "platform/png_palette.h"
+#include "shell/input_rules.h"
+#include "tools/shot/area_scale.h"
+#include "tools/shot/shot_view.h"
+#include "tools/shot/text_extent.h"
+#include "tools/shot/thumbnail_size.h"
+
+namespace {
+
+const uint8_t* frame_row(void* context, uint32_t y) {
+    const Viewer& v = *static_cast<const Viewer*>(context);
+    return v.frame.get() + uint64_t(y) * v.frame_width;
+}
+
+const uint8_t* band_row(void* context, uint32_t y) {
+    return static_cast<FrameBands*>(context)->pixel_row(y);
+}
+
+struct ScaledRows {
+    FrameBands& bands;
+    AreaScaler scaler;
+    const RGBQUAD* colours;
+    uint32_t next_source = 0;
+};
+
+const uint8_t* scaled_row(void* context, uint32_t) {
+    ScaledRows& s = *static_cast<ScaledRows*>(context);
+    for (;;) {
+        if (const uint8_t* row = s.scaler.finished_row()) return row;
+        const uint8_t* source = s.bands.pixel_row(s.next_source++);
+        if (!source) return nullptr;
+        s.scaler.add_row(source, s.colours);
+    }
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+class Shot {
+public:
+    const ShotRequest& request;
+    const std::string& input;
+    const std::string& output;
+    std::string& error;
+    const ShotTuning& tuning;
+    ShotView view;
+
+    bool fail(const std::string& message) {
+        error = message;
+        return false;
+    }
+
+    bool write(const PngRows& rows, const PngPalette* palette) {
+        std::string reason;
+        const bool ok = palette ? write_palette_png(output.c_str(), rows, *palette, tuning.compression, reason)
+                                : write_rgb_png(output.c_str(), rows, tuning.compression, reason);
+        return ok || fail("cannot write " + output + ": " + reason);
+    }
+
+    bool fits_png(uint64_t width, uint64_t height) {
+        const std::string problem = png_size_problem(width, height);
+        return problem.empty() || fail(input + ": " + problem);
+    }
+
+    // What the window shows after the size report, the open and the scrolls.
+    bool window() {
+        const CellSize size{request.columns, request.rows};
+        if (!view.open(input, request.sized ? &size : nullptr, request.wrap, error)) return false;
+        Viewer& v = *view.viewer;
+        if (request.has_top) v.scroll_vertical(kScrollAbsolute, request.top);
+        if (request.has_left) v.scroll_horizontal(kScrollAbsolute, request.left);
+        v.paint(1);
+        if (!fits_png(v.frame_width, v.frame_height)) return false;
+        UsedIndices used;
+        mark_used_indices(v.frame.get(), uint64_t(v.frame_width) * v.frame_height, used);
+        const PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
+        return write(PngRows{v.frame_width, v.frame_height, frame_row, &v}, &palette);
+    }
+
+    // The shown text's extent, or false when it has nothing to draw.
+    bool measure(TextExtent& extent) {
+        if (!view.open(input, nullptr, request.wrap, error)) return false;
+        const Viewer& v = *view.viewer;
+        extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
+        if (extent.rows == 0) return fail(input + ": nothing to draw: the text is empty");
+        if (extent.columns == 0) return fail(input + ": nothing to draw: the lines are empty");
+        return true;
+    }
+
+    bool whole() {
+        TextExtent extent;
+        if (!measure(extent) || !fits_png(uint64_t(extent.columns) * kCellWidth, uint64_t(extent.rows) * kCellHeight))
+            return false;
+        FrameBands bands(*view.viewer, extent.columns, 0, extent.rows, tuning.band_bytes);
+        // The palette comes before the first row, so a piece of several bands
+        // is composed twice: once for its colours, once for its rows.
+        UsedIndices used;
+        for (uint32_t b = 0; b < bands.band_count(); ++b) {
+            uint64_t count = 0;
+            const uint8_t* pixels = bands.show_band(b, count);
+            if (!pixels) return fail(input + ": out of memory");
+            mark_used_indices(pixels, count, used);
+        }
+        const PngPalette palette = fold_palette(view.viewer->bitmap_info.bmiColors, used);
+        return write(PngRows{bands.width(), bands.height(), band_row, &bands}, &palette);
+    }
+
+    bool thumbnail() {
+        TextExtent extent;
+        if (!measure(extent)) return false;
+        const Viewer& v = *view.viewer;
+        const uint32_t rows = thumbnail_rows(extent.columns, extent.rows);
+        // Where a window this tall lands when its thumb is dragged to --top.
+        const uint32_t last_top = v.doc_rows >= rows ? v.doc_rows - rows + 1 : 0;
+        const uint32_t top = std::min(request.top, last_top);
+        FrameBands bands(*view.viewer, extent.columns, top, rows, tuning.band_bytes);
+        const PixelSize source{bands.width(), bands.height()};
+        const PixelSize out = thumbnail_size(source, request.thumbnail_px);
+        if (out.width == source.width && out.height == source.height) {
+            if (!fits_png(source.width, source.height)) return false;
+            UsedIndices used;
+            for (uint32_t b = 0; b < bands.band_count(); ++b) {
+                uint64_t count = 0;
+                const uint8_t* pixels = bands.show_band(b, count);
+                if (!pixels) return fail(input + ": out of memory");
+                mark_used_indices(pixels, count, used);
+            }
+            const PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
+            return write(PngRows{source.width, source.height, band_row, &bands}, &palette);
+        }
+        ScaledRows scaled{bands, AreaScaler(), v.bitmap_info.bmiColors};
+        if (!scaled.scaler.start(source.width, source.height, out.width, out.height))
+            return fail(input + ": out of memory");
+        return write(PngRows{out.width, out.height, scaled_row, &scaled}, nullptr);
+    }
+};
+
+}  // namespace
+
+bool render_shot(const ShotRequest& request, const std::string& input, const std::string& output,
+                 std::string& error, const ShotTuning& tuning) {
+    error.clear();
+    if (same_file(input, output)) {
+        error = "cannot write " + output + ": it is " + input + " itself";
+        return false;
+    }
+    Shot shot{request, input, output, error, tuning, ShotView()};
+    switch (request.mode) {
+        case ShotMode::whole: return shot.whole();
+        case ShotMode::thumbnail: return shot.thumbnail();
+        case ShotMode::window: break;
+    }
+    return shot.window();
+}

@@ -1,0 +1,90 @@
+#include "tools/shot/shot_view.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "platform/virtual_window.h"
+#include "shell/input_rules.h"
+
+namespace {
+
+// Why Document::load refused `path`; it says only that it did.
+std::string unreadable_reason(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::strerror(errno);
+    struct stat st {};
+    const bool known = fstat(fileno(f), &st) == 0;
+    std::fclose(f);
+    if (known && S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+    if (known && !S_ISREG(st.st_mode)) return "not a regular file";
+    if (known && uint64_t(st.st_size) > kMaxFileSize) return "larger than the viewer's limit of " +
+                                                          std::to_string(kMaxFileSize) + " bytes";
+    return "out of memory";
+}
+
+}  // namespace
+
+bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error) {
+    viewer.reset(new (std::nothrow) Viewer());
+    if (viewer) viewer->init();
+    if (!viewer || !viewer->document || !viewer->frame || !viewer->glyph_cache) {
+        error = "out of memory";
+        return false;
+    }
+    // No device context: the frame is read where it is composed, so a
+    // presented copy of it would only cost time and memory.
+    viewer->attach(nullptr, create_virtual_window());
+    viewer->update_vscroll();
+    viewer->update_hscroll();
+    if (size) viewer->resize(size->columns, size->rows);
+    path_ = file;
+    if (!viewer->open(&path_[0])) {
+        error = "cannot open " + file + ": " + unreadable_reason(file);
+        return false;
+    }
+    if (wrap) viewer->set_wrap(1);
+    return true;
+}
+
+FrameBands::FrameBands(Viewer& viewer, uint32_t columns, uint32_t first_row, uint32_t rows,
+                       uint32_t band_bytes)
+    : viewer_(viewer), columns_(columns), first_row_(first_row), rows_(rows) {
+    band_rows_ = std::max(fit_cells(columns, rows, band_bytes).rows, 1u);
+}
+
+const uint8_t* FrameBands::show_band(uint32_t band, uint64_t& pixel_count) {
+    Viewer& v = viewer_;
+    const uint32_t start = first_row_ + band * band_rows_;
+    const uint32_t count = std::min(band_rows_, rows_ - band * band_rows_);
+    if (band != shown_band_) {
+        // Every resize and scroll ends in a composition, as in the program; a
+        // band already at its size and place is composed afresh all the same.
+        bool composed = false;
+        if (v.view_cols != columns_ || v.view_rows != count) {
+            v.resize(columns_, count);
+            composed = true;
+        }
+        if (v.view_cols != columns_ || v.view_rows != count) return nullptr;
+        if (v.top_row != start) {
+            v.scroll_vertical(kScrollAbsolute, start);
+            composed = true;
+        }
+        if (v.top_row != start || v.left_col != 0) return nullptr;
+        if (!composed) v.paint(1);
+        shown_band_ = band;
+    }
+    pixel_count = uint64_t(v.frame_width) * v.frame_height;
+    return v.frame.get();
+}
+
+const uint8_t* FrameBands::pixel_row(uint32_t y) {
+    const uint32_t band_height = band_rows_ * kCellHeight;
+    uint64_t pixel_count = 0;
+    const uint8_t* pixels = show_band(y / band_height, pixel_count);
+    return pixels ? pixels + uint64_t(y % band_height) * viewer_.frame_width : nullptr;
+}

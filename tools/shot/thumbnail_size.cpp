@@ -1,0 +1,19 @@
+#include "tools/shot/thumbnail_size.h"
+
+#include <algorithm>
+
+#include "render/viewer.h"
+
+uint32_t thumbnail_rows(uint32_t columns, uint32_t rows) {
+    const uint64_t square_rows = uint64_t(columns) * kCellWidth / kCellHeight;
+    return static_cast<uint32_t>(std::min<uint64_t>(rows, std::max<uint64_t>(square_rows, 1)));
+}
+
+PixelSize thumbnail_size(PixelSize image, uint32_t longest) {
+    const uint64_t longer = std::max(image.width, image.height);
+    if (longer <= longest || longest == 0) return image;
+    const auto scale = [&](uint32_t side) {
+        return static_cast<uint32_t>(std::max<uint64_t>((uint64_t(side) * longest + longer / 2) / longer, 1));
+    };
+    return PixelSize{scale(image.width), scale(image.height)};
+}
