@@ -7,6 +7,10 @@ native_pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-
              libbenchmark-dev libpng-dev pkg-config)
 windows_pkgs=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth
               x11-utils xdotool imagemagick locales)
+# Making the packages and testing them as installed: the installer compiler,
+# Debian's package checks, the desktop's databases and the tools that read them.
+packaging_pkgs=(nsis dpkg-dev lintian desktop-file-utils shared-mime-info xdg-utils
+                libfile-mimeinfo-perl libglib2.0-bin appstream unzip)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 # Wine takes the system's locale from LANG; the Polish menu's test runs under
@@ -48,7 +52,7 @@ emulate_32bit() {
 }
 
 missing=()
-for p in "${native_pkgs[@]}" "${windows_pkgs[@]}"; do
+for p in "${native_pkgs[@]}" "${windows_pkgs[@]}" "${packaging_pkgs[@]}"; do
   installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
