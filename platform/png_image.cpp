@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -151,6 +152,12 @@ bool write_png(const char* path, const PngRows& rows, const PngPalette* palette,
     std::vector<uint8_t> packed;
     if (palette) packed.resize((size_t(rows.width) * palette->bit_depth + 7) / 8);
 
+    // A folder's name would otherwise become a file beside it.
+    struct stat st {};
+    if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) {
+        error = std::strerror(EISDIR);
+        return false;
+    }
     std::string temp;
     const int fd = create_beside(path, temp);
     PngSink sink;

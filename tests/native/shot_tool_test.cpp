@@ -1,84 +1,142 @@
-// glyphora-shot run as a program: its PNG shows what a window sized, wrapped and
-// scrolled the same way shows; a bad argument line gives one usage line, a failed
-// open or write one line naming the file, and neither leaves an image.
-#include <png.h>
+// glyphora-shot run as a program: its exit codes, a message line naming the
+// file and the reason for each failure, help on standard output, and a folder
+// of art in one go where one bad file does not stop the rest.
 #include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <map>
 
-#include "tests/native/view_fixture.h"
+#include "tests/native/shot_support.h"
 
-class SnapshotTool : public ViewFixture {
-public:
-    // Runs the tool beside this test binary on a coloured ANSI file (A in `args`)
-    // and a PNG (B): its exit status, with its stderr kept in `err`.
-    int shot(const std::string& args) {
-        std::string text;
-        for (int row = 0; row < 60; ++row) {
-            text += "\x1b[" + std::to_string(row % 2) + ";3" + std::to_string(row % 8) + ";4" +
-                    std::to_string(row % 7) + "m";
-            for (int col = 0; col < 130; ++col) text += char(33 + (row * 7 + col) % 222);
-            text += "\r\n";
-        }
-        art = write_file(text), out = keep_path(art + ".png");
-        const auto tool = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "glyphora-shot";
-        std::string command = "'" + tool.string() + "'";
-        std::istringstream words(args);
-        for (std::string w; words >> w;)
-            command += " " + (w == "A" ? "'" + art + "'" : w == "B" ? "'" + out + "'" : w);
-        const int raw = std::system((command + " 2>'" + keep_path(art + ".err") + "'").c_str());
-        std::ifstream in(art + ".err");
-        err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-    std::string art, out, err;
+using namespace shot_support;
+
+namespace {
+
+struct ToolRun {
+    int code = -1;
+    std::string out, err;
 };
 
-TEST_F(SnapshotTool, ImageIsWhatTheWindowShowsAndFailuresLeaveNone) {
-    // The size comes before the open, the rest after, as in the program.
-    const char* const cases[][3] = {
-        {"A B", "", ""},
-        {"--wrap --top 50 --size 40x10 --left 7 A B", "R40x10", "W1 V3:50 H3:7"},
-        {"--left 4000000000 --size 320x90 --top 4000000000 A B", "R320x90", "V3:4000000000 H3:4000000000"},
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The tool beside this test binary with `args` (words; $NAME replaced from `names`).
+ToolRun run_tool(TempFiles& files, const std::string& args, const std::map<std::string, std::string>& names,
+             const std::string& wrapper = "") {
+    std::string command = "'" + (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "glyphora-shot").string() + "'";
+    std::istringstream words(args);
+    for (std::string w; words >> w;) command += " '" + (names.count(w) ? names.at(w) : w) + "'";
+    const std::string out = files.name(".out"), err = files.name(".err");
+    if (!wrapper.empty()) command = wrapper + " \"" + command + "\"";
+    const int raw = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
+    return ToolRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+}
+
+}  // namespace
+
+TEST(ShotTool, ExitCodesAndMessages) {
+    TempFiles files;
+    const std::map<std::string, std::string> names{
+        {"ART", files.write(coloured_art(80, 40))}, {"EMPTY", files.write("")}, {"DIR", files.folder()},
+        {"OUT", files.name(".png")}, {"MISSING", "/nonexistent/art.ans"}, {"NOWHERE", "/nonexistent/out.png"}};
+    const auto name = [&](const char* n) { return names.at(n); };
+    const std::string usage_line = "usage: glyphora-shot [--size COLSxROWS | --whole | --thumbnail PX]";
+    struct Case {
+        const char* args;
+        int code;
+        std::string err;  // exact, or for usage errors the first line
+        bool written;
+    } cases[] = {
+        {"ART OUT", 0, "", true},
+        {"--whole --wrap ART OUT", 0, "", true},
+        {"--thumbnail 128 ART OUT", 0, "", true},
+        {"MISSING OUT", 1, "glyphora-shot: cannot open /nonexistent/art.ans: No such file or directory\n", false},
+        {"DIR OUT", 1, "glyphora-shot: cannot open " + name("DIR") + ": Is a directory\n", false},
+        {"ART NOWHERE", 1, "glyphora-shot: cannot write /nonexistent/out.png: No such file or directory\n", false},
+        {"--whole EMPTY OUT", 1, "glyphora-shot: " + name("EMPTY") + ": nothing to draw: the text is empty\n", false},
+        {"--size 125001x2 ART OUT", 1, "glyphora-shot: " + name("ART") +
+             ": an image of 1000008 x 32 pixels is too large for PNG (at most 1000000 pixels a side)\n", false},
+        {"", 2, "glyphora-shot: expected FILE OUT.png", false},
+        {"--size 80 ART OUT", 2, "glyphora-shot: --size 80: expected COLSxROWS, such as 80x25", false},
+        {"--whole --top 2 ART OUT", 2, "glyphora-shot: --top scrolls a window; --whole shows every row and column", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c[0]);
-        ASSERT_TRUE(shot(c[0]) == 0 && err.empty()) << err;
-        viewer.init();
-        HWND window = attach();
-        run(c[1]);
-        ASSERT_EQ(viewer.open(&art[0]), 1);
-        run(c[2]);
-        viewer.paint(1);
-        const PresentedImage* shown = presented_image(window);
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        ASSERT_TRUE(shown && png_image_begin_read_from_file(&image, out.c_str()));
-        image.format = PNG_FORMAT_RGB;
-        std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image)), want;
-        ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-        for (uint8_t i : shown->pixels) {
-            const RGBQUAD& colour = shown->colours[i];
-            want.insert(want.end(), {colour.rgbRed, colour.rgbGreen, colour.rgbBlue});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        std::remove(name("OUT").c_str());
+        const ToolRun r = run_tool(files, c.args, names);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.out, "");
+        if (c.code == 2) {
+            EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.err);
+            EXPECT_NE(r.err.find("\n" + usage_line), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(r.err, c.err);
         }
-        EXPECT_TRUE(image.width == shown->width && rgb == want) << "the images differ";
-        EXPECT_GT(std::set<uint8_t>(shown->pixels.begin(), shown->pixels.end()).size(), 4u) << "colours";
+        EXPECT_EQ(access(name("OUT").c_str(), F_OK) == 0, c.written);
     }
-    // A bad argument line, then a file that cannot be opened or an image that cannot be written.
-    for (const char* args : {"", "ONE", "A B C", "--size", "--size 80 A B", "--size 80x A B", "--size x25 A B",
-                             "--size 80x25x3 A B", "--size -80x25 A B", "--size 80X25 A B", "--top A B",
-                             "--size 4294967296x1 A B", "--top -1 A B", "--top 1.5 A B", "--left '' A B",
-                             "--left 99999999999 A B", "--zoom 2 A B", "--wrap=1 A B", "A --top",
-                             "/nonexistent/art.ans B", "A /nonexistent/out.png"}) {
-        const char* named = std::strstr(args, "/nonexistent/");
-        const std::string start = named ? "glyphora-shot: cannot " : "usage: glyphora-shot ";
-        const std::string file = named ? std::string(named, std::strcspn(named, " ")) : start;
-        const int code = shot(args);
-        EXPECT_TRUE(named ? code != 0 : code == 2) << args << " exit " << code;
-        EXPECT_TRUE(err.rfind(start, 0) == 0 && err.find(file) != std::string::npos) << args << ": " << err;
-        EXPECT_EQ(err.find('\n'), err.size() - 1) << args << ": " << err;
-        EXPECT_NE(access(out.c_str(), F_OK), 0) << args;
+    const ToolRun help = run_tool(files, "--whole --help", names);
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind(usage_line, 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("Exit status: 0 every PNG was written, 1 a file could not be read or a PNG not\n"
+                            "written, 2 a bad command line.\n"), std::string::npos) << help.out;
+}
+
+TEST(ShotTool, FolderGoesOnPastBadFiles) {
+    TempFiles files;
+    const std::string dir = files.folder(), other = files.folder();
+    const std::string a = files.write(coloured_art(80, 30)), b = files.write("plain\nart\n", ".asc");
+    const std::string twin = other + "/" + std::filesystem::path(a).filename().string();
+    files.paths.push_back(twin);
+    std::filesystem::copy_file(a, twin);
+    const std::string empty = files.write(""), missing = files.name(".ans");
+    const std::string out_a = dir + "/" + std::filesystem::path(a).stem().string() + ".png";
+    const std::string out_b = dir + "/" + std::filesystem::path(b).stem().string() + ".png";
+    files.paths.push_back(out_a);
+    files.paths.push_back(out_b);
+    const ToolRun r = run_tool(files, "--whole --out-dir DIR A MISSING B EMPTY TWIN",
+                           {{"DIR", dir}, {"A", a}, {"B", b}, {"MISSING", missing}, {"EMPTY", empty}, {"TWIN", twin}});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "glyphora-shot: cannot open " + missing + ": No such file or directory\n"
+                     "glyphora-shot: " + empty + ": nothing to draw: the text is empty\n"
+                     "glyphora-shot: cannot write " + out_a + " for " + twin + ": it is the picture of " + a + "\n");
+    EXPECT_EQ(size_of(read_png(out_a)), "640x480");
+    EXPECT_EQ(size_of(read_png(out_b)), "40x32");
+    std::vector<std::string> made;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) made.push_back(entry.path().string());
+    EXPECT_EQ(made.size(), 2u) << "only the two pictures";
+
+    const ToolRun good = run_tool(files, "--out-dir DIR A B", {{"DIR", dir}, {"A", a}, {"B", b}});
+    EXPECT_EQ(good.code, 0);
+    EXPECT_EQ(good.err, "");
+    const ToolRun no_dir = run_tool(files, "--out-dir DIR A", {{"DIR", a}, {"A", a}});
+    EXPECT_EQ(no_dir.code, 1);
+    EXPECT_EQ(no_dir.err, "glyphora-shot: cannot write into " + a + ": Not a directory\n");
+}
+
+TEST(ShotTool, ProgressOnlyOnATerminalAndForManyFiles) {
+    TempFiles files;
+    const std::string dir = files.folder(), art = files.write("x\n");
+    std::string many, few;
+    for (int i = 0; i < 12; ++i) {
+        const std::string link = dir + "/piece" + std::to_string(i) + ".asc";
+        std::filesystem::create_symlink(art, link);
+        files.paths.push_back(link);
+        files.paths.push_back(dir + "/piece" + std::to_string(i) + ".png");
+        (i < 3 ? few : many) += " " + link;
     }
+    // script(1) gives the tool a terminal for its standard error.
+    const std::string tty = "script -qec";
+    const ToolRun shown = run_tool(files, "--out-dir DIR" + many + few, {{"DIR", dir}}, tty);
+    EXPECT_EQ(shown.code, 0);
+    EXPECT_NE(shown.out.find("\r\x1b[K9/12 " + dir + "/piece0.asc"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.rfind("\r\x1b[K"), std::string::npos);
+    const ToolRun quiet = run_tool(files, "--out-dir DIR" + few, {{"DIR", dir}}, tty);
+    EXPECT_EQ(quiet.code, 0);
+    EXPECT_EQ(quiet.out.find("/3 "), std::string::npos) << quiet.out;
+    const ToolRun piped = run_tool(files, "--out-dir DIR" + many + few, {{"DIR", dir}});
+    EXPECT_EQ(piped.err, "");
 }
