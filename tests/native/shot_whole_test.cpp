@@ -29,6 +29,7 @@ TEST(ShotWhole, SizeIsTheShownTextInCells) {
         {"plain, last line open", "abc\nde", false, "3x2"},
         {"plain, widest last", "ab\ncdefg", false, "5x2"},
         {"blank lines count", "a\n\n\nb\n", false, "1x4"},
+        {"the start view's size", coloured_art(84, 30), false, "84x30"},
         {"CR LF", "ab\r\ncd\r\n", false, "2x2"},
         {"CR only: each CR takes the next byte", "ab\rcd\ref", false, "2x3"},
         {"CR CR is one end", "ab\r\rX", false, "2x2"},
