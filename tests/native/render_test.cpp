@@ -9,8 +9,8 @@
 #include <random>
 
 #include "platform/virtual_window.h"
-#include "document/line_scan.h"
 #include "render/viewer.h"
+#include "tests/native/view_fixture.h"
 
 namespace {
 
@@ -170,6 +170,35 @@ TEST(ComposeReference, MatchesPerPixelCompositionByteForByte) {
         }
 }
 
+// Files opened into the view, shown unwrapped and wrapped at depths around
+// the row index's steps, also after a failed open: composition from the
+// Document's row index is the walk from the top.
+class ComposeOpened : public ViewFixture {};
+TEST_F(ComposeOpened, AtAnyDepthMatchesTheWalkFromTheTop) {
+    std::mt19937 rng(99);
+    const char* const ends[] = {"\n", "\r\n", "\r\r", "\rx", "\n\r"};
+    for (int round = 0; round < 6; ++round) {
+        std::string text = round % 2 ? "\x1b[1;33;44m" : "";
+        for (uint32_t line = 3000 + rng() % 3000; line > 0; --line) {
+            text += std::string(rng() % 130, char('a' + line % 26));
+            if (round % 2 && rng() % 4 == 0) text += "\x1b[3" + std::to_string(rng() % 8) + "m\x1b[2C";
+            text += ends[rng() % (round < 2 ? 2 : 5)];
+        }
+        ASSERT_EQ(viewer.open(write_file(text)), 1);
+        for (int wrapped : {0, 1, 0}) {
+            viewer.set_wrap(wrapped);
+            for (uint32_t depth : {viewer.doc_rows, 0u, 2 * 1024u - 1, 1024u, 3 * 1024u + 1, viewer.doc_rows - 29,
+                                   uint32_t(rng() % (viewer.doc_rows + 1)), uint32_t(rng() % (viewer.doc_rows + 1))}) {
+                viewer.top_row = depth, viewer.bottom_row = depth + viewer.view_rows - 1;
+                ASSERT_TRUE(composes_as_reference(viewer)) << round << " wrapped " << wrapped << " depth " << depth;
+            }
+            if (round % 2 == 0) {
+                ASSERT_EQ(viewer.open(missing_file()), 0);
+            }
+        }
+    }
+}
+
 TEST(FrameCompose, IllustrativeCellsAndMissingBuffers) {
     Shown shown("A\r\nD\rxE", std::vector<uint8_t>(7, 0x61));
     Viewer& v = shown.v;
@@ -189,30 +218,6 @@ TEST(FrameCompose, IllustrativeCellsAndMissingBuffers) {
     EXPECT_EQ(v.frame[0], 0xA5);
     v.frame.reset(), v.frame_capacity = 0;
     v.compose(), v.clear_frame(), v.draw_glyph(0, 0, 'A', 1, 2);
-}
-
-// The block-wise row and line-end search against the byte-by-byte rule, around
-// the 64-byte block edges and with CR runs.
-TEST(LineScan, AgreesWithByteByByteRule) {
-    std::mt19937 rng(7);
-    for (int round = 0; round < 3000; ++round) {
-        const std::string text = random_text(rng, round % 10 == 0 ? 6000 : 300);
-        const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-        const uint64_t length = text.size();
-        std::vector<uint64_t> starts = {0};
-        for (uint64_t pos = 0; pos < length;) {
-            const uint8_t ch = bytes[pos];
-            pos += ch == kCr ? 2 : 1;
-            if (ch == kLf || ch == kCr) starts.push_back(std::min(pos, length));
-        }
-        for (uint32_t row = 0; row <= starts.size() + 1; ++row)
-            ASSERT_EQ(find_row_start(bytes, length, row), row < starts.size() ? starts[row] : length) << row;
-        for (uint64_t from = 0; from <= length; from += 1 + from / 7) {
-            uint64_t end = from;
-            while (end < length && bytes[end] != kLf && bytes[end] != kCr) ++end;
-            ASSERT_EQ(find_line_end(bytes, from, length), end) << "round " << round << " from " << from;
-        }
-    }
 }
 
 // A Viewer attached to a virtual window, which must show its whole frame, top-down.
