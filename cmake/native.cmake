@@ -66,4 +66,5 @@ if(NOT GLYPHORA_SANITIZE)
     # The figures come from running it by hand; the suite only proves it runs.
     add_test(NAME ${name}.runs COMMAND ${name} --benchmark_min_time=0.001)
   endforeach()
+  target_link_libraries(bench_shot PRIVATE glyphora_shot)
 endif()
