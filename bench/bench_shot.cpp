@@ -161,6 +161,36 @@ BENCHMARK(BM_StageColoursAndDeflate)
     ->ArgNames({"level", "strategy", "filters", "bits"})
     ->ArgsProduct({{1, 3, 6, 9}, {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE}, {PNG_FILTER_NONE, PNG_ALL_FILTERS}, {0, 8}});
 
+// zlib's memory at level 6: a smaller window and hash table are fewer fresh
+// pages for a short process, at some cost in size. Arguments: window bits,
+// memory level.
+void BM_StageDeflateMemory(benchmark::State& state) {
+    ShotView view;
+    std::string error;
+    view.open(art_path(), nullptr, false, error);
+    Viewer& v = *view.viewer;
+    v.resize(80, 45);
+    PngCompression compression;
+    compression.window_bits = int(state.range(0));
+    compression.memory_level = int(state.range(1));
+    UsedIndices used;
+    mark_used_indices(v.frame.get(), size_t(v.frame_width) * v.frame_height, used);
+    const PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
+    for (auto _ : state) {
+        if (!write_palette_png(png_path().c_str(), PngRows{v.frame_width, v.frame_height, frame_row, &v}, palette,
+                               compression, error))
+            state.SkipWithError(error.c_str());
+    }
+    std::FILE* f = std::fopen(png_path().c_str(), "rb");
+    std::fseek(f, 0, SEEK_END);
+    state.counters["png_bytes"] = double(std::ftell(f));
+    std::fclose(f);
+}
+BENCHMARK(BM_StageDeflateMemory)
+    ->Unit(benchmark::kMicrosecond)
+    ->ArgNames({"window_bits", "memory_level"})
+    ->ArgsProduct({{11, 12, 13, 14, 15}, {6, 7, 8}});
+
 // The writer this tool used before: an RGB copy of the picture, then libpng.
 void BM_RgbCopyAndDeflate(benchmark::State& state) {
     ShotView view;

@@ -96,6 +96,8 @@ bool encode(PngSink& sink, const PngRows& rows, const PngPalette* palette,
     png_set_compression_level(png, compression.level);
     png_set_compression_strategy(png, compression.strategy);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, compression.filters);
+    png_set_compression_window_bits(png, compression.window_bits);
+    png_set_compression_mem_level(png, compression.memory_level);
     if (palette) {
         png_set_IHDR(png, info, rows.width, rows.height, static_cast<int>(palette->bit_depth),
                      PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,

@@ -27,6 +27,8 @@ struct PngCompression {
     int level = 6;
     int strategy = 0;
     int filters = 0x08;  // PNG_FILTER_NONE
+    int window_bits = 12;  // zlib's window: 2^window_bits bytes
+    int memory_level = 6;  // zlib's memLevel (1-9): hash table and symbol buffer sizes
 };
 
 // Row y (0 = top) of the image, or null when it cannot be made (the write then

@@ -44,24 +44,33 @@ PngPalette fold_palette(const RGBQUAD* colours, const UsedIndices& marks) {
     return palette;
 }
 
+namespace {
+
+// Pixels per byte at depth 8 / per_byte, first pixel in the highest bits.
+template <uint32_t per_byte>
+void pack_at(const uint8_t* entry, const uint8_t* indices, uint32_t width, uint8_t* out) {
+    constexpr uint32_t depth = 8 / per_byte;
+    const uint32_t whole = width / per_byte;
+    for (uint32_t i = 0; i < whole; ++i, indices += per_byte) {
+        uint32_t byte = 0;
+        for (uint32_t k = 0; k < per_byte; ++k) byte = (byte << depth) | entry[indices[k]];
+        out[i] = static_cast<uint8_t>(byte);
+    }
+    const uint32_t rest = width % per_byte;
+    if (rest) {
+        uint32_t byte = 0;
+        for (uint32_t k = 0; k < rest; ++k) byte = (byte << depth) | entry[indices[k]];
+        out[whole] = static_cast<uint8_t>(byte << (depth * (per_byte - rest)));
+    }
+}
+
+}  // namespace
+
 void pack_row(const PngPalette& palette, const uint8_t* indices, uint32_t width, uint8_t* out) {
-    const uint8_t* entry = palette.entry_of;
-    const uint32_t depth = palette.bit_depth;
-    if (depth == 8) {
-        for (uint32_t x = 0; x < width; ++x) out[x] = entry[indices[x]];
-        return;
-    }
-    const uint32_t per_byte = 8 / depth;
-    uint32_t x = 0;
-    for (; x + per_byte <= width; x += per_byte) {
-        uint32_t byte = 0;
-        for (uint32_t k = 0; k < per_byte; ++k) byte = (byte << depth) | entry[indices[x + k]];
-        *out++ = static_cast<uint8_t>(byte);
-    }
-    if (x < width) {
-        uint32_t byte = 0;
-        uint32_t k = 0;
-        for (; x < width; ++x, ++k) byte = (byte << depth) | entry[indices[x]];
-        *out = static_cast<uint8_t>(byte << (depth * (per_byte - k)));
+    switch (palette.bit_depth) {
+        case 1: return pack_at<8>(palette.entry_of, indices, width, out);
+        case 2: return pack_at<4>(palette.entry_of, indices, width, out);
+        case 4: return pack_at<2>(palette.entry_of, indices, width, out);
+        default: return pack_at<1>(palette.entry_of, indices, width, out);
     }
 }

@@ -78,6 +78,7 @@ TEST(ShotWhole, BandsJoinIntoTheOneWindowPicture) {
         SCOPED_TRACE(band_rows);
         ShotTuning tuning;
         tuning.band_bytes = band_rows * 97 * 128;
+        tuning.max_bands = UINT32_MAX;
         const std::string out = files.name(".png");
         std::string error;
         ASSERT_TRUE(render_shot(whole(false), art, out, error, tuning)) << error;

@@ -39,6 +39,13 @@ const uint8_t* scaled_row(void* context, uint32_t) {
     }
 }
 
+// Frame bytes for each band of a columns x rows piece.
+uint32_t band_bytes(const ShotTuning& tuning, uint32_t columns, uint32_t rows) {
+    const uint64_t total = uint64_t(columns) * rows * kCellBytes;
+    const uint64_t few_enough = (total + tuning.max_bands - 1) / std::max(tuning.max_bands, 1u);
+    return static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(tuning.band_bytes, few_enough), kMaxFrameBytes));
+}
+
 bool same_file(const std::string& a, const std::string& b) {
     struct stat sa {}, sb {};
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
@@ -100,7 +107,7 @@ public:
         TextExtent extent;
         if (!measure(extent) || !fits_png(uint64_t(extent.columns) * kCellWidth, uint64_t(extent.rows) * kCellHeight))
             return false;
-        FrameBands bands(*view.viewer, extent.columns, 0, extent.rows, tuning.band_bytes);
+        FrameBands bands(*view.viewer, extent.columns, 0, extent.rows, band_bytes(tuning, extent.columns, extent.rows));
         // The palette comes before the first row, so a piece of several bands
         // is composed twice: once for its colours, once for its rows.
         UsedIndices used;
@@ -122,7 +129,7 @@ public:
         // Where a window this tall lands when its thumb is dragged to --top.
         const uint32_t last_top = v.doc_rows >= rows ? v.doc_rows - rows + 1 : 0;
         const uint32_t top = std::min(request.top, last_top);
-        FrameBands bands(*view.viewer, extent.columns, top, rows, tuning.band_bytes);
+        FrameBands bands(*view.viewer, extent.columns, top, rows, band_bytes(tuning, extent.columns, rows));
         const PixelSize source{bands.width(), bands.height()};
         const PixelSize out = thumbnail_size(source, request.thumbnail_px);
         if (out.width == source.width && out.height == source.height) {

@@ -6,8 +6,14 @@
 #include "shell/view_frame.h"
 #include "tools/shot/shot_options.h"
 
+// How a whole piece or a thumbnail is composed a band of rows at a time: in
+// small bands, so the little of the frame in use stays in cache and a short
+// process touches (and faults in) few fresh pages; a large piece in larger
+// ones, so there are at most max_bands (each composition walks the text from
+// its start to the band's first row).
 struct ShotTuning {
-    uint32_t band_bytes = kMaxFrameBytes;  // frame bytes per band of a whole piece
+    uint32_t band_bytes = 64u << 10;
+    uint32_t max_bands = 16;
     PngCompression compression;
 };
 
