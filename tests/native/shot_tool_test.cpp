@@ -31,7 +31,7 @@ ToolRun run_tool(TempFiles& files, const std::string& args, const std::map<std::
     for (std::string w; words >> w;) command += " '" + (names.count(w) ? names.at(w) : w) + "'";
     const std::string out = files.name(".out"), err = files.name(".err");
     if (!wrapper.empty()) command = wrapper + " \"" + command + "\"";
-    const int raw = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
+    const int raw = std::system((command + " </dev/null >'" + out + "' 2>'" + err + "'").c_str());
     return ToolRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
 }
 
