@@ -27,3 +27,11 @@ stage "windows: test"
 # other's focus.
 xvfb-run -a -s "-screen 0 1280x1024x24" \
   ctest --test-dir build/windows --output-on-failure -j 1
+
+# The packages as scripts/package.sh makes them, then installed, used and
+# removed as a user would: the Debian package on this machine, the Windows
+# ones under Wine in a throw-away prefix.
+stage "packages: build"
+bash scripts/package.sh
+stage "packages: test"
+bash tests/packaging/run.sh build/packages build/windows/window_probe.exe build/package-tests
