@@ -1,5 +1,6 @@
 #pragma once
-// Slow, literal versions of the decoder, the line measure and the wrap: one
+// Slow, literal versions of the decoder, the line measure, the row search and
+// the wrap: one
 // byte at a time, growing vectors, 64-bit counters. The fuzz target checks the
 // fast versions against them.
 #include <algorithm>
@@ -86,6 +87,17 @@ inline ReferenceMetrics reference_measure(const uint8_t* t, size_t length) {
     }
     m.max_line_width = std::max(m.max_line_width, width);
     return m;
+}
+
+// Where each row starts: 0, then the byte after every line end.
+inline std::vector<uint64_t> reference_row_starts(const uint8_t* t, size_t length) {
+    std::vector<uint64_t> starts = {0};
+    for (size_t j = 0; j < length;) {
+        const uint8_t c = t[j];
+        j += c == '\r' ? 2 : 1;
+        if (c == '\r' || c == '\n') starts.push_back(std::min(j, length));
+    }
+    return starts;
 }
 
 inline ReferenceText reference_wrap(const uint8_t* t, const uint8_t* a, size_t length, uint32_t column) {

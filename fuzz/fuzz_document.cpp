@@ -12,7 +12,9 @@
 #include "document/ansi_decode.h"
 #include "document/document.h"
 #include "document/line_measure.h"
+#include "document/line_scan.h"
 #include "document/line_wrap.h"
+#include "document/row_index.h"
 #include "fuzz/document_reference.h"
 
 namespace {
@@ -57,7 +59,44 @@ void check_rows(const std::vector<uint8_t>& wrapped, uint32_t column) {
     }
 }
 
+// The row and line-end search at every width, and the row index, against
+// the byte-by-byte rule: a sample of rows from the top and each sampled row
+// onwards by a few counts.
+void check_row_search(const uint8_t* text, uint32_t length) {
+    const std::vector<uint64_t> starts = reference_row_starts(text, length);
+    const uint64_t rows = starts.size();
+    auto start_of = [&](uint64_t row) { return row < rows ? starts[row] : length; };
+    const uint64_t step = 1 + rows / 8;
+    using Skip = uint64_t (*)(const uint8_t*, uint64_t, uint64_t, uint64_t);
+    using Find = uint64_t (*)(const uint8_t*, uint64_t, uint64_t);
+    const struct { Skip skip; Find find; } widths[] = {
+#if defined(GLYPHORA_HAVE_SSE2_SCAN)
+        {scan_sse2::skip_rows, scan_sse2::find_line_end},
+#endif
+        {scan_words64::skip_rows, scan_words64::find_line_end},
+        {scan_words32::skip_rows, scan_words32::find_line_end},
+    };
+    RowIndex index;
+    index.describe(text, length);
+    for (uint64_t row = rows + 1; row-- > 0;) {
+        if (row % step != 0 && row + 1 < rows) continue;
+        check(find_row_start(text, length, uint32_t(row)) == start_of(row), "row start matches the reference");
+        check(index.row_start(uint32_t(row)) == start_of(row), "indexed row start matches the reference");
+        for (const auto& w : widths) {
+            check(w.skip(text, length, 0, row) == start_of(row), "row start at every width");
+            if (row < rows)
+                for (uint64_t n : {uint64_t(1), uint64_t(3), uint64_t(kRowStep)})
+                    check(w.skip(text, length, starts[row], n) == start_of(row + n), "rows skipped at every width");
+            const uint64_t from = row < rows ? starts[row] : length;
+            uint64_t end = from;
+            while (end < length && text[end] != '\n' && text[end] != '\r') ++end;
+            check(w.find(text, from, length) == end, "line end at every width");
+        }
+    }
+}
+
 void check_text(const uint8_t* text, const uint8_t* attrs, uint32_t length, uint32_t column) {
+    check_row_search(text, length);
     const LineMetrics m = measure_lines(ByteSpan{text, length});
     const ReferenceMetrics ref = reference_measure(text, length);
     check(m.line_count == ref.line_count, "line count matches the reference");
@@ -118,6 +157,9 @@ void check_load(const uint8_t* data, size_t size) {
 
     doc.wrap(kWrapColumn);
     check(doc.wrap_column == kWrapColumn, "wrap column recorded");
+    check(doc.text_rows.describes(doc.text, doc.text_length) &&
+              doc.wrapped_rows.describes(doc.wrapped_text, doc.wrapped_length),
+          "row indexes follow the texts");
     check(doc.wrapped_length >= doc.text_length, "wrapping only adds bytes");
     check(doc.wrapped_line_count == doc.line_count + (doc.wrapped_length - doc.text_length),
           "wrapped line count is line count plus breaks");
