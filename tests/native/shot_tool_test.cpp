@@ -41,7 +41,9 @@ TEST(ShotTool, ExitCodesAndMessages) {
     TempFiles files;
     const std::map<std::string, std::string> names{
         {"ART", files.write(coloured_art(80, 40))}, {"EMPTY", files.write("")}, {"DIR", files.folder()},
-        {"OUT", files.name(".png")}, {"MISSING", "/nonexistent/art.ans"}, {"NOWHERE", "/nonexistent/out.png"}};
+        {"OUT", files.name(".png")}, {"MISSING", "/nonexistent/art.ans"}, {"NOWHERE", "/nonexistent/out.png"},
+        // Longer than the Windows program's 260-byte path buffers.
+        {"LONG", files.write("long\n", std::string(230, 'n') + ".asc")}};
     const auto name = [&](const char* n) { return names.at(n); };
     const std::string usage_line = "usage: glyphora-shot [--size COLSxROWS | --whole | --thumbnail PX]";
     struct Case {
@@ -51,6 +53,7 @@ TEST(ShotTool, ExitCodesAndMessages) {
         bool written;
     } cases[] = {
         {"ART OUT", 0, "", true},
+        {"LONG OUT", 0, "", true},
         {"--whole --wrap ART OUT", 0, "", true},
         {"--thumbnail 128 ART OUT", 0, "", true},
         {"MISSING OUT", 1, "glyphora-shot: cannot open /nonexistent/art.ans: No such file or directory\n", false},

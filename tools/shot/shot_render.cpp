@@ -125,11 +125,14 @@ public:
         TextExtent extent;
         if (!measure(extent)) return false;
         const Viewer& v = *view.viewer;
-        const uint32_t rows = thumbnail_rows(extent.columns, extent.rows);
+        // A line wider than any frame (half a million characters) is cut to
+        // what one frame holds: the picture is scaled far below that anyway.
+        const uint32_t columns = std::min(extent.columns, kMaxFrameBytes / kCellBytes);
+        const uint32_t rows = thumbnail_rows(columns, extent.rows);
         // Where a window this tall lands when its thumb is dragged to --top.
         const uint32_t last_top = v.doc_rows >= rows ? v.doc_rows - rows + 1 : 0;
         const uint32_t top = std::min(request.top, last_top);
-        FrameBands bands(*view.viewer, extent.columns, top, rows, band_bytes(tuning, extent.columns, rows));
+        FrameBands bands(*view.viewer, columns, top, rows, band_bytes(tuning, columns, rows));
         const PixelSize source{bands.width(), bands.height()};
         const PixelSize out = thumbnail_size(source, request.thumbnail_px);
         if (out.width == source.width && out.height == source.height) {
