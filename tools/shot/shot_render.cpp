@@ -108,8 +108,12 @@ public:
         if (!measure(extent) || !fits_png(uint64_t(extent.columns) * kCellWidth, uint64_t(extent.rows) * kCellHeight))
             return false;
         FrameBands bands(*view.viewer, extent.columns, 0, extent.rows, band_bytes(tuning, extent.columns, extent.rows));
-        // The palette comes before the first row, so a piece of several bands
-        // is composed twice: once for its colours, once for its rows.
+        return write_bands(bands);
+    }
+
+    // The palette comes before the first row, so a piece of several bands is
+    // composed twice: once for its colours, once for its rows.
+    bool write_bands(FrameBands& bands) {
         UsedIndices used;
         for (uint32_t b = 0; b < bands.band_count(); ++b) {
             uint64_t count = 0;
@@ -135,18 +139,9 @@ public:
         FrameBands bands(*view.viewer, columns, top, rows, band_bytes(tuning, columns, rows));
         const PixelSize source{bands.width(), bands.height()};
         const PixelSize out = thumbnail_size(source, request.thumbnail_px);
-        if (out.width == source.width && out.height == source.height) {
-            if (!fits_png(source.width, source.height)) return false;
-            UsedIndices used;
-            for (uint32_t b = 0; b < bands.band_count(); ++b) {
-                uint64_t count = 0;
-                const uint8_t* pixels = bands.show_band(b, count);
-                if (!pixels) return fail(input + ": out of memory");
-                mark_used_indices(pixels, count, used);
-            }
-            const PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
-            return write(PngRows{source.width, source.height, band_row, &bands}, &palette);
-        }
+        // Small enough already: the crop itself, in its own colours.
+        if (out.width == source.width && out.height == source.height)
+            return fits_png(source.width, source.height) && write_bands(bands);
         ScaledRows scaled{bands, AreaScaler(), v.bitmap_info.bmiColors};
         if (!scaled.scaler.start(source.width, source.height, out.width, out.height))
             return fail(input + ": out of memory");
