@@ -30,7 +30,7 @@ ToolRun run_tool(TempFiles& files, const std::string& args, const std::map<std::
     std::istringstream words(args);
     for (std::string w; words >> w;) command += " '" + (names.count(w) ? names.at(w) : w) + "'";
     const std::string out = files.name(".out"), err = files.name(".err");
-    if (!wrapper.empty()) command = wrapper + " \"" + command + "\"";
+    if (!wrapper.empty()) command = wrapper + " \"" + command + "\" /dev/null";
     const int raw = std::system((command + " </dev/null >'" + out + "' 2>'" + err + "'").c_str());
     return ToolRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
 }
@@ -131,7 +131,8 @@ TEST(ShotTool, ProgressOnlyOnATerminalAndForManyFiles) {
         files.paths.push_back(dir + "/piece" + std::to_string(i) + ".png");
         (i < 3 ? few : many) += " " + link;
     }
-    // script(1) gives the tool a terminal for its standard error.
+    // script(1) gives the tool a terminal for its standard error (and keeps
+    // no copy of the session: its file is /dev/null).
     const std::string tty = "script -qec";
     const ToolRun shown = run_tool(files, "--out-dir DIR" + many + few, {{"DIR", dir}}, tty);
     EXPECT_EQ(shown.code, 0);
