@@ -22,7 +22,7 @@ namespace {
 // Small, so that inputs probe the blank limit without huge outputs.
 constexpr uint32_t kFuzzBlankLimit = 4096;
 // Inputs whose real decoded text is larger skip the trip through a file.
-constexpr uint64_t kMaxLoadedText = 1u << 20;
+constexpr uint64_t kMaxLoadedText = 256u << 10;
 
 void check(bool ok, const char* what) {
     if (!ok) {

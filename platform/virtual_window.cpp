@@ -101,7 +101,11 @@ int WINAPI StretchDIBits(HDC dc, int x_dest, int y_dest, int dest_width, int des
         y_src + int64_t(src_height) > dib_height)
         return 0;
 
-    auto image = std::make_unique<PresentedImage>();
+    // One image per window, refilled: a large view is presented on every
+    // step, and a fresh zero-filled copy each time would cost more than
+    // composing it.
+    if (!w->image) w->image = std::make_unique<PresentedImage>();
+    PresentedImage* image = w->image.get();
     image->width = static_cast<uint32_t>(src_width);
     image->height = static_cast<uint32_t>(src_height);
     image->dest_x = x_dest;
@@ -115,8 +119,7 @@ int WINAPI StretchDIBits(HDC dc, int x_dest, int y_dest, int dest_width, int des
     }
     const uint32_t colour_count = h.biClrUsed ? h.biClrUsed : 256;
     std::memcpy(image->colours, info->bmiColors, colour_count * sizeof(RGBQUAD));
-    image->present_count = (w->image ? w->image->present_count : 0) + 1;
-    w->image = std::move(image);
+    ++image->present_count;
     return src_height;
 }
 

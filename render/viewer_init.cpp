@@ -67,10 +67,14 @@ void Viewer::init() {
         cur_length = 0;
     }
 
-    frame.reset(new (std::nothrow) uint8_t[kFrameBytes]);
-    frame_capacity = frame ? kFrameBytes : 0;
+    // A second init (a tool or test starting over) keeps buffers it already
+    // has; they are only ever cleared or overwritten before being read.
+    if (!frame || frame_capacity < kFrameBytes) {
+        frame.reset(new (std::nothrow) uint8_t[kFrameBytes]);
+        frame_capacity = frame ? kFrameBytes : 0;
+    }
 
-    glyph_cache.reset(new (std::nothrow) uint8_t[kGlyphCacheBytes]);
+    if (!glyph_cache) glyph_cache.reset(new (std::nothrow) uint8_t[kGlyphCacheBytes]);
     if (glyph_cache) std::memset(glyph_cache.get(), 0, kGlyphCacheBytes);
 
     header_template = BITMAPINFOHEADER{};

@@ -10,7 +10,12 @@ constexpr uint32_t kCellBytes = 8 * 16;
 // The frame never grows past this: 64 MiB holds an 8192 x 8192 pixel view, more
 // than any screen a window spans today, and keeps every pixel count and
 // dimension far inside 32 bits (and inside the signed sizes Win32 takes).
-constexpr uint32_t kMaxFrameBytes = 64u << 20;
+// The fuzz build lowers it (GLYPHORA_MAX_FRAME_BYTES) so that absurd window
+// sizes still pass through every range rule but are drawn small.
+#ifndef GLYPHORA_MAX_FRAME_BYTES
+#define GLYPHORA_MAX_FRAME_BYTES (64u << 20)
+#endif
+constexpr uint32_t kMaxFrameBytes = GLYPHORA_MAX_FRAME_BYTES;
 
 struct CellSize {
     uint32_t columns = 0;
