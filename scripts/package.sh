@@ -13,6 +13,10 @@ root=$(pwd)
 bash scripts/setup.sh
 
 jobs=$(nproc)
+# Stripping stamps Windows programs with the time: the commit's time instead,
+# so every package carries the same bytes of glyphora.exe.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+export SOURCE_DATE_EPOCH
 out=$root/build/packages
 win=${GLYPHORA_WINDOWS_BUILD:-$root/build/windows}
 native=$root/build/package-native

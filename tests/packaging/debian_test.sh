@@ -4,16 +4,17 @@
 # command draw art, the file types name .ans and art .asc files as art and PGP
 # .asc files as PGP, and the glyphora launcher opens a file under Wine in the
 # user's own prefix; purged, it leaves nothing behind.
-#   debian_test.sh PACKAGE.deb SAMPLES_DIR WINDOW_PROBE_EXE WORK_DIR
+#   debian_test.sh PACKAGES_DIR SAMPLES_DIR WINDOW_PROBE_EXE WORK_DIR
 # Installs the package as root (or through sudo); runs on a display (the launcher's window).
 set -uo pipefail
-deb=$(realpath "$1") samples=$(realpath "$2") probe=$(realpath "$3") work=$4
+packages=$(realpath "$1") samples=$(realpath "$2") probe=$(realpath "$3") work=$4
 suite=debian
 source "$(dirname "$0")/checks.sh"
-require_tools dpkg lintian desktop-file-validate appstreamcli xdg-mime mimetype gio wine \
+require_tools dpkg unzip lintian desktop-file-validate appstreamcli xdg-mime mimetype gio wine \
   wineboot identify compare import
 [ -n "${DISPLAY:-}" ] || give_up "no display: run it under xvfb-run"
-[ -f "$deb" ] && [ -f "$probe" ] || give_up "no package at $deb or no window probe at $probe"
+deb=$packages/glyphora_0.1.9_amd64.deb zip=$packages/glyphora-0.1.9-win32.zip
+[ -f "$deb" ] && [ -f "$zip" ] && [ -f "$probe" ] || give_up "no package at $deb, no zip beside it or no window probe at $probe"
 rm -rf "$work" && mkdir -p "$work" && work=$(realpath "$work")
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 # From a system without the package, and back to one whatever happens.
@@ -84,8 +85,8 @@ check "appstreamcli accepts the AppStream data" \
 check "the manual pages are found" man -w glyphora glyphora-shot
 icon_sizes=$(find /usr/share/icons/hicolor -path '*/apps/glyphora.png' | sort -V | sed 's|.*/\([0-9]*\)x.*|\1|' | tr '\n' ' ')
 check_eq "the icon in the usual sizes" "16 24 32 48 64 128 256 " "$icon_sizes"
-check "/usr/lib/glyphora/glyphora.exe is the Windows program" \
-  grep -q 'PE32 executable (GUI) Intel 80386' <(file /usr/lib/glyphora/glyphora.exe)
+check "/usr/lib/glyphora/glyphora.exe is the program of the Windows packages" \
+  cmp <(unzip -p "$zip" glyphora-0.1.9-win32/glyphora.exe) /usr/lib/glyphora/glyphora.exe
 
 # glyphora-shot from its installed path: the window's picture, 84 x 30 cells.
 /usr/bin/glyphora-shot "$files/art.ans" "$work/shot.png" >/dev/null 2>&1
@@ -139,7 +140,14 @@ cp "$files/art.ans" "$work/art folder/glyphora sample.ans"
 as_user() { env -u WINEPREFIX HOME="$home" "$@"; }
 as_user bash -c "$(declare -f new_wine_prefix); WINEPREFIX=\$HOME/.wine new_wine_prefix" \
   || give_up "could not make the Wine prefix in $home/.wine"
-as_user /usr/bin/glyphora "$work/art folder/glyphora sample.ans" >"$work/launcher.log" 2>&1 &
+# Wine itself would take the Linux path (it reads a path that starts with /
+# as one), so what the launcher hands it is recorded on the way.
+mkdir -p "$work/recording-bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s"\nexec %s "$@"\n' "$work/wine-arguments.txt" \
+  "$(command -v wine)" >"$work/recording-bin/wine"
+chmod +x "$work/recording-bin/wine"
+as_user PATH="$work/recording-bin:$PATH" /usr/bin/glyphora "$work/art folder/glyphora sample.ans" \
+  >"$work/launcher.log" 2>&1 &
 launcher=$!
 found=$(as_user wine "$probe" find 60 | tr -d '\r')
 check "the launcher's window appears" test -n "$found"
@@ -155,6 +163,9 @@ fi
 as_user wine "$probe" send 16 0 >/dev/null 2>&1  # WM_CLOSE
 wait "$launcher"
 check_eq "closing the window ends the launcher with 0" 0 $?
+windows_path="Z:${work//\//\\}\\art folder\\glyphora sample.ans"
+check_eq "the launcher hands Wine the program and the file's Windows path" \
+  "/usr/lib/glyphora/glyphora.exe|$windows_path" "$(paste -sd'|' "$work/wine-arguments.txt")"
 as_user wineserver -w
 check_eq "the program ran in ~/.wine: its associations name the installed program" \
   '"Z:\usr\lib\glyphora\glyphora.exe" "%1"' \

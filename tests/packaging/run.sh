@@ -9,6 +9,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 samples=$here/../../samples
 packages=$1 probe=$2 work=$3
 status=0
-bash "$here/debian_test.sh" "$packages/glyphora_0.1.9_amd64.deb" "$samples" "$probe" "$work/debian" || status=1
+bash "$here/debian_test.sh" "$packages" "$samples" "$probe" "$work/debian" || status=1
 bash "$here/windows_test.sh" "$packages" "$samples" "$probe" "$work/windows" || status=1
 exit $status
