@@ -31,6 +31,16 @@ for needed in wine wine32 libpng16-16; do
   check "depends on $needed" grep -Eq "(^|, )$needed( |,|$)" <<<"$depends"
 done
 
+# The committed icons are what their script makes of the program's icon art now.
+here=$(cd "$(dirname "$0")" && pwd)
+bash "$here/../../packaging/icons/render_icons.sh" "$work/icons" >/dev/null 2>&1
+stale=$(cd "$here/../../packaging/icons" && find hicolor -name '*.png' | sort | while read -r png; do
+  [ "$(compare -metric AE "$png" "$work/icons/$png" null: 2>&1)" = 0 ] || echo "$png"
+done)
+check_eq "the icons are rendered from the current icon art" "" "$stale"
+check_eq "and there are as many as the script makes" "$(cd "$work/icons" && find hicolor -name '*.png' | wc -l)" \
+  "$(cd "$here/../../packaging/icons" && find hicolor -name '*.png' | wc -l)"
+
 # ---- The art and PGP files the file types must tell apart --------------------
 files=$work/files
 mkdir -p "$files"
