@@ -129,6 +129,22 @@ const uint8_t* frame_row(void* context, uint32_t y) {
     return v.frame.get() + uint64_t(y) * v.frame_width;
 }
 
+// The frame as a palette PNG at png_path(); a failure ends the benchmark.
+void write_frame(Viewer& v, const PngPalette& palette, const PngCompression& compression,
+                 benchmark::State& state) {
+    std::string error;
+    if (!write_palette_png(png_path().c_str(), PngRows{v.frame_width, v.frame_height, frame_row, &v}, palette,
+                           compression, error))
+        state.SkipWithError(error.c_str());
+}
+
+void count_png_bytes(benchmark::State& state) {
+    std::FILE* f = std::fopen(png_path().c_str(), "rb");
+    std::fseek(f, 0, SEEK_END);
+    state.counters["png_bytes"] = double(std::ftell(f));
+    std::fclose(f);
+}
+
 // Stage: the colours used, and the PNG written (deflate) with the settings in
 // the arguments: level, strategy, filters, and 8 bits a pixel or as few as the
 // colours allow. Reports the file's size.
@@ -147,14 +163,9 @@ void BM_StageColoursAndDeflate(benchmark::State& state) {
         mark_used_indices(v.frame.get(), size_t(v.frame_width) * v.frame_height, used);
         PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
         if (state.range(3) == 8) palette.bit_depth = 8;
-        if (!write_palette_png(png_path().c_str(), PngRows{v.frame_width, v.frame_height, frame_row, &v}, palette,
-                               compression, error))
-            state.SkipWithError(error.c_str());
+        write_frame(v, palette, compression, state);
     }
-    std::FILE* f = std::fopen(png_path().c_str(), "rb");
-    std::fseek(f, 0, SEEK_END);
-    state.counters["png_bytes"] = double(std::ftell(f));
-    std::fclose(f);
+    count_png_bytes(state);
 }
 BENCHMARK(BM_StageColoursAndDeflate)
     ->Unit(benchmark::kMicrosecond)
@@ -177,14 +188,9 @@ void BM_StageDeflateMemory(benchmark::State& state) {
     mark_used_indices(v.frame.get(), size_t(v.frame_width) * v.frame_height, used);
     const PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
     for (auto _ : state) {
-        if (!write_palette_png(png_path().c_str(), PngRows{v.frame_width, v.frame_height, frame_row, &v}, palette,
-                               compression, error))
-            state.SkipWithError(error.c_str());
+        write_frame(v, palette, compression, state);
     }
-    std::FILE* f = std::fopen(png_path().c_str(), "rb");
-    std::fseek(f, 0, SEEK_END);
-    state.counters["png_bytes"] = double(std::ftell(f));
-    std::fclose(f);
+    count_png_bytes(state);
 }
 BENCHMARK(BM_StageDeflateMemory)
     ->Unit(benchmark::kMicrosecond)
