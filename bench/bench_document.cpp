@@ -16,10 +16,13 @@
 
 namespace {
 
-enum class Kind { kTypicalArt, kDenseColour, kPlainText, kOneLongLine };
+enum class Kind { kTypicalArt, kDenseColour, kPlainText, kOneLongLine, kLargeArt };
+constexpr int kKinds = 5;
 
 constexpr size_t kTargetBytes = 8u << 20;
 constexpr size_t kLongLineBytes = 16u << 20;
+// A large file, as opened for real: beyond the caches and the allocator's reuse.
+constexpr size_t kLargeBytes = 64u << 20;
 constexpr int kArtColumns = 80;
 
 // Small deterministic generator, so every run times the same bytes.
@@ -42,11 +45,11 @@ std::string colour(Random& r) {
 
 // Colourful 80-column art: CR LF lines of shaded blocks, box lines and words,
 // with a colour change every few characters and cursor-forward gaps.
-std::string typical_art() {
+std::string typical_art(size_t bytes) {
     static const char kGlyphs[] = "\xdb\xdb\xb2\xb1\xb0\xdc\xdf\xc4\xcd\xb3 abcdefgh";
     Random r;
     std::string out;
-    while (out.size() < kTargetBytes) {
+    while (out.size() < bytes) {
         int col = 0;
         while (col < kArtColumns) {
             const int left = kArtColumns - col;
@@ -110,18 +113,19 @@ struct Input {
 };
 
 const Input& input(Kind kind) {
-    static std::unique_ptr<Input> inputs[4];
+    static std::unique_ptr<Input> inputs[kKinds];
     std::unique_ptr<Input>& slot = inputs[static_cast<int>(kind)];
     if (slot) return *slot;
     slot.reset(new Input);
     Input& in = *slot;
     switch (kind) {
-        case Kind::kTypicalArt: in.raw = typical_art(); break;
+        case Kind::kTypicalArt: in.raw = typical_art(kTargetBytes); break;
+        case Kind::kLargeArt: in.raw = typical_art(kLargeBytes); break;
         case Kind::kDenseColour: in.raw = dense_colour(); break;
         case Kind::kPlainText: in.raw = plain_text(); break;
         case Kind::kOneLongLine: in.raw = one_long_line(); break;
     }
-    if (kind == Kind::kTypicalArt || kind == Kind::kDenseColour) {
+    if (kind != Kind::kPlainText && kind != Kind::kOneLongLine) {
         const uint64_t capacity = ansi_capacity(in.raw_span(), kMaxForwardBlanks);
         in.text.resize(capacity);
         in.attrs.resize(capacity);
@@ -152,6 +156,13 @@ void BM_Memcpy(benchmark::State& state, Kind kind) {
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(in.raw.size()));
+}
+
+// One memchr through the file for a byte it does not hold.
+void BM_Memchr(benchmark::State& state, Kind kind) {
+    const Input& in = input(kind);
+    for (auto _ : state) benchmark::DoNotOptimize(std::memchr(in.raw.data(), 0x01, in.raw.size()));
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(in.raw.size()));
 }
 
@@ -240,12 +251,16 @@ GLYPHORA_ANSI_BENCH(typical_art, Kind::kTypicalArt);
 GLYPHORA_ANSI_BENCH(dense_colour, Kind::kDenseColour);
 GLYPHORA_PLAIN_BENCH(plain_text, Kind::kPlainText);
 GLYPHORA_PLAIN_BENCH(one_long_line, Kind::kOneLongLine);
+BENCHMARK_CAPTURE(BM_Memcpy, large_art, Kind::kLargeArt)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Memchr, large_art, Kind::kLargeArt)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Decode, large_art, Kind::kLargeArt)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoadAndWrap, large_art, Kind::kLargeArt)->Unit(benchmark::kMillisecond);
 
 void remove_files() {
-    for (Kind k : {Kind::kTypicalArt, Kind::kDenseColour, Kind::kPlainText, Kind::kOneLongLine}) {
+    for (int k = 0; k < kKinds; ++k) {
         const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
         std::remove((std::string(dir) + "/glyphora_bench_" + std::to_string(getpid()) + "_" +
-                     std::to_string(static_cast<int>(k)))
+                     std::to_string(k))
                         .c_str());
     }
 }

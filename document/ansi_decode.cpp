@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/byte_words.h"
 #include "document/control_bytes.h"
 
 namespace {
@@ -37,112 +38,219 @@ struct ControlSequence {
     }
 };
 
-struct Colours {
-    uint8_t foreground = 0;
-    uint8_t background = 0;
-    bool bold = false;
+// The colours as the decoder keeps them, in one byte: the attribute being
+// written (8 * background + foreground, bright foregrounds 64 + colour; bit 7
+// is always clear) with bit 7 set while foregrounds set from now on are bright.
+constexpr uint32_t kBoldBit = 0x80;
+constexpr uint8_t kForegroundBits = 0x47;
+constexpr uint8_t kBackgroundBits = 0x38;
 
-    uint8_t attribute() const { return static_cast<uint8_t>(background * kColourCount + foreground); }
+// What one ESC[...m does to the colours, worked out once per distinct
+// sequence: for each bold flag it may find, the bits of the colour byte it
+// keeps and those it sets, packed as keep | set << 8 | (the same for bold)
+// << 16. Parameter 0 clears bold and keeps the colours (bright included), 1
+// sets bold, 30-37 set the foreground (bright when bold is set at that point),
+// 40-47 the background.
+constexpr uint32_t kNoColourChange = 0xFF | 0xFFu << 16;
 
-    void apply(const ControlSequence& seq) {
+uint32_t colour_effect(const ControlSequence& seq) {
+    uint32_t packed = 0;
+    for (uint32_t in = 0; in < 2; ++in) {
+        bool bold = in != 0;
+        int foreground = -1, background = -1;
         for (uint32_t i = 0; i < seq.stored; ++i) {
             const uint8_t p = seq.params[i];
             if (p == kParamReset) {
-                bold = false;  // colours stay as they are, bright included
+                bold = false;
             } else if (p == kParamBold) {
-                bold = true;  // only foregrounds set from now on become bright
+                bold = true;
             } else if (p >= kParamForeground && p < kParamForeground + kColourCount) {
-                foreground = static_cast<uint8_t>(p - kParamForeground + (bold ? kBrightForeground : 0));
+                foreground = p - kParamForeground + (bold ? kBrightForeground : 0);
             } else if (p >= kParamBackground && p < kParamBackground + kColourCount) {
-                background = static_cast<uint8_t>(p - kParamBackground);
+                background = p - kParamBackground;
             }
         }
+        const uint32_t keep = (foreground < 0 ? kForegroundBits : 0) | (background < 0 ? kBackgroundBits : 0);
+        const uint32_t set = (foreground < 0 ? 0 : foreground) | (background < 0 ? 0 : background * kColourCount) |
+                             (bold ? kBoldBit : 0);
+        packed |= (keep | set << 8) << (16 * in);
     }
-};
+    return packed;
+}
+
+uint32_t apply_colours(uint32_t effect, uint32_t colours) {
+    const uint32_t mine = effect >> (colours >> 7 << 4);  // the half for the bold flag found
+    return (colours & mine & 0xFF) | (mine >> 8 & 0xFF);
+}
 
 // Blanks one cursor-forward sequence adds: none for a count below one, and
 // never more than what is left of the document's blank budget.
 uint32_t take_blanks(uint32_t accumulator, uint32_t& budget) {
-    if (accumulator == 0 || accumulator > 0x7FFFFFFFu) return 0;
-    const uint32_t blanks = std::min(accumulator, budget);
+    const uint32_t wanted = accumulator - 1u < 0x7FFFFFFFu ? accumulator : 0;  // 1 to 2^31 - 1
+    const uint32_t blanks = std::min(wanted, budget);
     budget -= blanks;
     return blanks;
 }
 
-// Runs of ordinary bytes in art are mostly a few characters long. Testing the
-// next 16 bytes as two words decides such a run with one well-predicted
-// branch, where a byte loop or a memchr call would cost a mispredicted exit
-// per run; memchr takes the longer runs.
-constexpr uint32_t kQuickScan = 16;
-// Runs and blank counts up to this are written as this many bytes, for the
-// same reason; below kShortRun a byte loop beats the library calls.
+// Runs and blank counts up to this are written as this many bytes: copying
+// a fixed width costs no branch on the length. Below kShortRun a byte loop
+// beats the library calls.
 constexpr uint32_t kWideCopy = 16;
 constexpr uint32_t kShortRun = 32;
 constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
+constexpr uint32_t kBlock = 64;
 
-// The high bit of every ESC byte among the 8 bytes at p, and possibly of
-// bytes after the first ESC; the lowest flag is exact. Bytes load
-// little-endian, so the lowest flag is the first ESC.
-uint64_t esc_flags(const uint8_t* p) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    const uint64_t x = word ^ (kOnes * kEsc);
-    return (x - kOnes) & ~x & kHighBits;
-}
-
-// Position of the next ESC at or after j, or the size.
-uint32_t run_end(ByteSpan raw, uint32_t j) {
-    if (raw.size - j >= kQuickScan) {
-        const uint64_t low = esc_flags(raw.data + j);
-        const uint64_t high = esc_flags(raw.data + j + 8);
-        const uint32_t at = low ? __builtin_ctzll(low) / 8 : high ? 8 + __builtin_ctzll(high) / 8 : kQuickScan;
-        if (at < kQuickScan) return j + at;
-        j += kQuickScan;
+// The ESC bytes of the input in order, found a block at a time. Where the
+// next ESC lies then never waits for the bytes before it to be decoded: the
+// decoder's steps overlap instead of following one another through memory.
+class EscPositions {
+public:
+    explicit EscPositions(ByteSpan raw) : raw_(raw) { find(0); }
+    // The next ESC, or the input's size when none is left.
+    uint32_t next() {
+        while (mask_ == 0) {
+            base_ += kBlock;
+            if (base_ >= raw_.size) return raw_.size;
+            find(base_);
+        }
+        const uint32_t at = base_ + static_cast<uint32_t>(__builtin_ctzll(mask_));
+        mask_ &= mask_ - 1;
+        return at;
     }
-    if (j == raw.size) return j;
-    const void* esc = std::memchr(raw.data + j, kEsc, raw.size - j);
-    return esc ? static_cast<uint32_t>(static_cast<const uint8_t*>(esc) - raw.data) : raw.size;
-}
+
+private:
+    // Bit i of mask_ set when byte base + i is ESC.
+    void find(uint32_t base) {
+        const uint8_t* p = raw_.data + base;
+        uint8_t tail[kBlock];
+        if (raw_.size - base < kBlock) {
+            std::memset(tail, 0, sizeof tail);
+            if (raw_.size > base) std::memcpy(tail, p, raw_.size - base);
+            p = tail;
+        }
+        mask_ = 0;
+        for (uint32_t k = 0; k < kBlock; k += 8) {
+            uint64_t word;
+            std::memcpy(&word, p + k, sizeof word);  // little-endian: byte k first
+            const uint64_t marks = bytes_equal(word, kEsc);
+            mask_ |= (((marks >> 7) * 0x0102040810204080ull) >> 56) << k;
+        }
+    }
+
+    ByteSpan raw_;
+    uint32_t base_ = 0;
+    uint64_t mask_ = 0;
+};
 
 // Writes characters with the current attribute, never beyond the capacity.
+// Kept in locals by the decoder: the count and the attribute form chains from
+// one sequence to the next that must not pass through memory.
 struct Output {
     uint8_t* text;
     uint8_t* attrs;
     uint32_t capacity;
-    uint32_t count = 0;
-    uint8_t attribute = 0;
 
-    // available: readable bytes from bytes on, at least n.
-    void run(const uint8_t* bytes, uint32_t n, uint32_t available) {
+    // The attribute in every byte of fill.
+    void wide_attributes(uint32_t count, uint64_t fill) const {
+        std::memcpy(attrs + count, &fill, 8);
+        std::memcpy(attrs + count + 8, &fill, 8);
+    }
+    // available: readable bytes from bytes on, at least n. Returns the new count.
+    uint32_t run(uint32_t count, uint64_t fill, const uint8_t* bytes, uint32_t n, uint32_t available) const {
         n = std::min(n, capacity - count);
         if (n <= kWideCopy && available >= kWideCopy && capacity - count >= kWideCopy) {
-            // Copying a fixed width costs no branch on the run's length; the
-            // bytes past the run are overwritten next or lie past the text.
+            // The bytes past the run are overwritten next or lie past the text.
             std::memcpy(text + count, bytes, kWideCopy);
-            std::memset(attrs + count, attribute, kWideCopy);
+            wide_attributes(count, fill);
         } else if (n < kShortRun) {
             for (uint32_t i = 0; i < n; ++i) {
                 text[count + i] = bytes[i];
-                attrs[count + i] = attribute;
+                attrs[count + i] = static_cast<uint8_t>(fill);
             }
         } else {
             std::memcpy(text + count, bytes, n);
-            std::memset(attrs + count, attribute, n);
+            std::memset(attrs + count, static_cast<uint8_t>(fill), n);
         }
-        count += n;
+        return count + n;
     }
-    void blanks(uint32_t n) {
+    uint32_t blanks(uint32_t count, uint64_t fill, uint32_t n) const {
         n = std::min(n, capacity - count);
         if (n <= kWideCopy && capacity - count >= kWideCopy) {
             std::memset(text + count, kBlank, kWideCopy);
-            std::memset(attrs + count, attribute, kWideCopy);
+            wide_attributes(count, fill);
         } else if (n > 0) {
             std::memset(text + count, kBlank, n);
-            std::memset(attrs + count, attribute, n);
+            std::memset(attrs + count, static_cast<uint8_t>(fill), n);
         }
-        count += n;
+        return count + n;
     }
+};
+
+// Art repeats a handful of sequences thousands of times. A sequence of at
+// most kShortSequence bytes (ESC [ parameters final byte) is worked out once
+// and then found by its bytes.
+constexpr uint32_t kShortSequence = 8;
+
+// 0x80 in every byte of word that is a parameter byte; exact.
+uint64_t parameter_marks(uint64_t word) {
+    const uint64_t low = word & ~kHighBits;
+    const uint64_t at_least = (low + kOnes * (0x80 - 0x2A)) & kHighBits;  // >= 0x2A
+    const uint64_t at_most = ~(low + kOnes * (0x7F - 0x3F)) & kHighBits;  // <= 0x3F
+    return at_least & at_most & ~word;
+}
+
+// The bytes of the sequence starting with the ESC at p, the bytes after it
+// zero, when it is an ESC [ sequence of at most kShortSequence bytes; else 0.
+// kShortSequence bytes at p must be readable.
+uint64_t short_sequence(const uint8_t* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    if ((word & 0xFFFF) != (uint64_t(kCsiOpen) << 8 | kEsc)) return 0;
+    const uint64_t ends = ~parameter_marks(word) & kHighBits & ~uint64_t(0xFFFF);
+    if (ends == 0) return 0;
+    const unsigned length = static_cast<unsigned>(__builtin_ctzll(ends)) / 8 + 1;
+    return length == 8 ? word : word & ((uint64_t(1) << (8 * length)) - 1);
+}
+
+struct KnownSequence {
+    uint64_t bytes = 0;  // as short_sequence gives them; 0 marks an empty slot
+    uint32_t colours = kNoColourChange;  // colour_effect of an ESC[...m
+    uint32_t count = 0;  // the count of an ESC[...C
+    uint32_t length = 0;
+};
+
+// Reads the ESC [ sequence whose ESC is at j into `seq`: returns false when
+// the input ends before its final byte.
+bool read_sequence(ByteSpan raw, uint32_t j, KnownSequence& seq) {
+    ControlSequence parsed;
+    uint32_t k = j + 2;
+    for (; k < raw.size && is_parameter_byte(raw.data[k]); ++k) {
+        const uint8_t x = raw.data[k];
+        if (x == kParamSeparator) {
+            parsed.store_accumulator();
+            parsed.accumulator = 0;
+        } else {
+            parsed.accumulator = parsed.accumulator * 10u + x - kDigitZero;
+        }
+    }
+    if (k == raw.size) return false;
+    seq.length = k + 1 - j;
+    if (raw.data[k] == kCursorForward) {
+        seq.count = parsed.accumulator;
+    } else if (raw.data[k] == kSetColours) {
+        parsed.store_accumulator();
+        seq.colours = colour_effect(parsed);
+    }
+    return true;
+}
+
+struct SequenceTable {
+    static constexpr unsigned kSlotBits = 8;
+    static uint32_t slot_of(uint64_t bytes) {
+        return static_cast<uint32_t>((bytes * 0x9E3779B97F4A7C15ull) >> (64 - kSlotBits));
+    }
+    KnownSequence entries[1u << kSlotBits];
 };
 
 }  // namespace
@@ -176,41 +284,45 @@ uint64_t ansi_capacity(ByteSpan raw, uint32_t blank_limit) {
 
 uint32_t ansi_decode(ByteSpan raw, uint32_t blank_limit, uint8_t* text, uint8_t* attrs,
                      uint32_t capacity) {
-    Output out{text, attrs, capacity};
-    Colours colours;
+    const Output out{text, attrs, capacity};
+    uint32_t count = 0;
+    uint32_t colours = 0;  // black on black, not bold
+    uint64_t fill = 0;
     uint32_t budget = blank_limit;
+    SequenceTable known;
+    EscPositions escs(raw);
     uint32_t j = 0;
-    while (j < raw.size) {
-        const uint32_t end = run_end(raw, j);
-        if (end > j) out.run(raw.data + j, end - j, raw.size - j);
-        j = end;
-        if (j == raw.size) break;
+    for (;;) {
+        uint32_t esc = escs.next();
+        while (esc < j) esc = escs.next();  // an ESC that was a sequence's final byte
+        count = out.run(count, fill, raw.data + j, esc - j, raw.size - j);
+        if (esc == raw.size) break;
+        j = esc;
 
-        if (j + 1 >= raw.size || raw.data[j + 1] != kCsiOpen) {
-            ++j;  // a lone ESC: dropped, the byte after it is read as input
-            continue;
+        // A sequence met before costs one look-up.
+        KnownSequence* seq = nullptr;
+        KnownSequence fresh;
+        uint64_t key = 0;
+        if (raw.size - j >= kShortSequence) {
+            key = short_sequence(raw.data + j);
+            KnownSequence& slot = known.entries[SequenceTable::slot_of(key)];
+            if (slot.bytes == key && key != 0) seq = &slot;
         }
-        ControlSequence seq;
-        uint32_t k = j + 2;
-        for (; k < raw.size && is_parameter_byte(raw.data[k]); ++k) {
-            const uint8_t x = raw.data[k];
-            if (x == kParamSeparator) {
-                seq.store_accumulator();
-                seq.accumulator = 0;
-            } else {
-                seq.accumulator = seq.accumulator * 10u + x - kDigitZero;
+        if (!seq) {
+            if (j + 1 >= raw.size || raw.data[j + 1] != kCsiOpen) {
+                ++j;  // a lone ESC: dropped, the byte after it is read as input
+                continue;
             }
+            if (!read_sequence(raw, j, fresh)) break;  // cut off by the end of the file: no effect
+            fresh.bytes = key;
+            if (key != 0) known.entries[SequenceTable::slot_of(key)] = fresh;
+            seq = &fresh;
         }
-        if (k == raw.size) break;  // cut off by the end of the file: no effect
-        const uint8_t final_byte = raw.data[k];
-        if (final_byte == kCursorForward) {
-            out.blanks(take_blanks(seq.accumulator, budget));
-        } else if (final_byte == kSetColours) {
-            seq.store_accumulator();
-            colours.apply(seq);
-            out.attribute = colours.attribute();
-        }
-        j = k + 1;
+        // Colours and blanks both, so that which it is costs no branch.
+        colours = apply_colours(seq->colours, colours);
+        fill = kOnes * (colours & ~kBoldBit);
+        count = out.blanks(count, fill, take_blanks(seq->count, budget));
+        j += seq->length;
     }
-    return out.count;
+    return count;
 }

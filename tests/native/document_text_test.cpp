@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "document/document.h"
 #include "document/line_measure.h"
 #include "document/line_wrap.h"
+#include "fuzz/document_reference.h"
 
 namespace {
 
@@ -26,7 +29,7 @@ std::string rep(size_t n, char c) { return std::string(n, c); }
 
 // Decodes into the room ansi_capacity asks for, then into every smaller room.
 void expect_decoded(const std::string& input, const std::string& text, const Bytes& attrs,
-                    uint32_t blank_limit = kMaxForwardBlanks) {
+                    uint32_t blank_limit = kMaxForwardBlanks, bool every_room = true) {
     const Input raw(input);
     const uint64_t capacity = ansi_capacity(raw.span(), blank_limit);
     EXPECT_LE(capacity, input.size() + uint64_t(blank_limit));
@@ -35,7 +38,7 @@ void expect_decoded(const std::string& input, const std::string& text, const Byt
     ASSERT_LE(n, capacity);
     EXPECT_EQ(std::string(out.begin(), out.begin() + n), text);
     EXPECT_EQ(Bytes(out_attrs.begin(), out_attrs.begin() + n), attrs);
-    for (uint32_t room = 0; room < n; ++room) {
+    for (uint32_t room = 0; room < n; room += every_room ? 1 : 1 + room / 3) {
         Bytes cut(room + 1, 0xEE), cut_attrs(room + 1, 0xEE);
         EXPECT_LE(ansi_decode(raw.span(), blank_limit, cut.data(), cut_attrs.data(), room), room);
         EXPECT_EQ(cut[room] + cut_attrs[room], 2 * 0xEE) << "wrote past room " << room;
@@ -78,6 +81,27 @@ TEST(AnsiDecode, SequencesBecomeTextAndAttributes) {
     SCOPED_TRACE("blanks stop at the limit, decoding goes on");
     expect_decoded(esc("[4CA") + esc("[8CB") + esc("[3CC") + esc("[33mD"), "    A      BCD",
                    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3}, 10);
+}
+
+// Art repeats a few sequences many times: each must act every time, in
+// whichever colours and bold state it meets, beside sequences that look alike
+// or end in ESC, that are longer than eight bytes, or that the input cuts off.
+TEST(AnsiDecode, RepeatedSequencesAgreeWithTheReference) {
+    const std::string pieces[] = {
+        esc("[0m"), esc("[1;31m"), esc("[31m"), esc("[1m"), esc("[44;37m"), esc("[5C"), esc("[20C"), esc("[7;1C"),
+        esc("[0;1;33;44m"), esc("[1;2;3C"), esc("[0;0;0;5C"), esc("[1;2;31m"), esc("[5m"), esc("[31C"), esc("[12\x1b"), esc("\x1b[32m"), esc("[2J"), esc("[;m"),
+        esc("[=5C"), esc("\x1a"), esc("[m"), esc("[1;"), "\r\n", "\x1a", "ab", rep(15, 'x'), rep(17, 'y'), rep(40, 'z'),
+    };
+    std::mt19937 rng(77);
+    for (int round = 0; round < 400; ++round) {
+        std::string input;
+        for (int n = std::uniform_int_distribution<int>(0, 120)(rng); n > 0; --n) input += pieces[rng() % std::size(pieces)];
+        input = input.substr(0, input.size() - rng() % 9);  // cut anywhere in the last sequence
+        const uint32_t blank_limit = round % 3 ? kMaxForwardBlanks : uint32_t(rng() % 200);
+        const ReferenceText ref = reference_decode(reinterpret_cast<const uint8_t*>(input.data()), input.size(), blank_limit);
+        SCOPED_TRACE("round " + std::to_string(round));
+        expect_decoded(input, std::string(ref.text.begin(), ref.text.end()), ref.attrs, blank_limit, false);
+    }
 }
 
 TEST(LineMeasure, CountsLineEndsAndWidestLine) {
