@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "document/byte_words.h"
 #include "document/control_bytes.h"
@@ -83,10 +86,13 @@ uint32_t apply_colours(uint32_t effect, uint32_t colours) {
     return (colours & mine & 0xFF) | (mine >> 8 & 0xFF);
 }
 
-// Blanks one cursor-forward sequence adds: none for a count below one, and
-// never more than what is left of the document's blank budget.
-uint32_t take_blanks(uint32_t accumulator, uint32_t& budget) {
-    const uint32_t wanted = accumulator - 1u < 0x7FFFFFFFu ? accumulator : 0;  // 1 to 2^31 - 1
+// Blanks one cursor-forward sequence asks for: none for a count below one.
+uint32_t wanted_blanks(uint32_t accumulator) {
+    return accumulator - 1u < 0x7FFFFFFFu ? accumulator : 0;  // 1 to 2^31 - 1
+}
+
+// Blanks it adds: never more than what is left of the document's budget.
+uint32_t take_blanks(uint32_t wanted, uint32_t& budget) {
     const uint32_t blanks = std::min(wanted, budget);
     budget -= blanks;
     return blanks;
@@ -101,9 +107,17 @@ constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
 constexpr uint32_t kBlock = 64;
 
+// One bit per byte, in memory order, from the high-bit marks of 8 bytes.
+uint32_t flag_bits(uint64_t marks) { return static_cast<uint32_t>(((marks >> 7) * 0x0102040810204080ull) >> 56); }
+
 // The ESC bytes of the input in order, found a block at a time. Where the
 // next ESC lies then never waits for the bytes before it to be decoded: the
 // decoder's steps overlap instead of following one another through memory.
+// Vectors: SSE2, where the machine has it; else plain integer words, as the
+// 32-bit program runs it. Both are built on every machine that can.
+enum class Width { kVectors, kWords };
+
+template <Width kWidth>
 class EscPositions {
 public:
     explicit EscPositions(ByteSpan raw) : raw_(raw) { find(0); }
@@ -130,11 +144,21 @@ private:
             p = tail;
         }
         mask_ = 0;
+#if defined(__SSE2__)
+        if (kWidth == Width::kVectors) {
+            const __m128i esc = _mm_set1_epi8(static_cast<char>(kEsc));
+            for (uint32_t k = 0; k < kBlock; k += 16) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+                mask_ |= uint64_t(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, esc)))) << k;
+            }
+            return;
+        }
+#endif
         for (uint32_t k = 0; k < kBlock; k += 8) {
             uint64_t word;
             std::memcpy(&word, p + k, sizeof word);  // little-endian: byte k first
             const uint64_t marks = bytes_equal(word, kEsc);
-            mask_ |= (((marks >> 7) * 0x0102040810204080ull) >> 56) << k;
+            mask_ |= uint64_t(flag_bits(marks)) << k;
         }
     }
 
@@ -190,34 +214,53 @@ struct Output {
 // Art repeats a handful of sequences thousands of times. A sequence of at
 // most kShortSequence bytes (ESC [ parameters final byte) is worked out once
 // and then found by its bytes.
-constexpr uint32_t kShortSequence = 8;
+constexpr uint32_t kShortSequence = 16;
 
-// 0x80 in every byte of word that is a parameter byte; exact.
-uint64_t parameter_marks(uint64_t word) {
-    const uint64_t low = word & ~kHighBits;
-    const uint64_t at_least = (low + kOnes * (0x80 - 0x2A)) & kHighBits;  // >= 0x2A
-    const uint64_t at_most = ~(low + kOnes * (0x7F - 0x3F)) & kHighBits;  // <= 0x3F
-    return at_least & at_most & ~word;
+// The bytes through the first one at or after index `from` whose bit 6 is set
+// (0x40-0x7F, 0xC0-0xFF: never a parameter byte), the rest zero; all of them
+// when there is none.
+uint64_t through_bit6(uint64_t word, uint64_t from_mask) {
+    const uint64_t marks = (word << 1) & kHighBits & from_mask;
+    return word & (((marks & (0 - marks)) << 1) - 1);
 }
 
-// The bytes of the sequence starting with the ESC at p, the bytes after it
-// zero, when it is an ESC [ sequence of at most kShortSequence bytes; else 0.
-// kShortSequence bytes at p must be readable.
-uint64_t short_sequence(const uint8_t* p) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    if ((word & 0xFFFF) != (uint64_t(kCsiOpen) << 8 | kEsc)) return 0;
-    const uint64_t ends = ~parameter_marks(word) & kHighBits & ~uint64_t(0xFFFF);
-    if (ends == 0) return 0;
-    const unsigned length = static_cast<unsigned>(__builtin_ctzll(ends)) / 8 + 1;
-    return length == 8 ? word : word & ((uint64_t(1) << (8 * length)) - 1);
-}
+// A short sequence by its bytes: those from its ESC through the first byte
+// after ESC [ whose bit 6 is set, which is how every common final byte (m,
+// C, letters) looks. The bytes prove nothing by themselves; a table entry is
+// only made for a sequence whose real final byte is that one, so a match
+// with an entry means the same sequence.
+struct SequenceKey {
+    uint64_t first = 0, second = 0;
+
+    SequenceKey() = default;
+    // kShortSequence bytes at p must be readable.
+    explicit SequenceKey(const uint8_t* p) {
+        uint64_t words[2];
+        std::memcpy(words, p, sizeof words);  // little-endian: byte 0 lowest
+        const bool ends_early = ((words[0] << 1) & kHighBits & ~uint64_t(0xFFFF)) != 0;
+        first = through_bit6(words[0], ~uint64_t(0xFFFF));
+        second = through_bit6(words[1], ~uint64_t(0)) & (uint64_t(ends_early) - 1);  // no branch
+    }
+    // Bytes in the sequence the key stands for, when it fits: the final byte's
+    // position + 1, else 0.
+    uint32_t length() const {
+        const uint64_t word = second ? second : first;
+        const uint64_t marks = (word << 1) & kHighBits & (second ? ~uint64_t(0) : ~uint64_t(0xFFFF));
+        if (marks == 0) return 0;
+        return static_cast<uint32_t>(__builtin_ctzll(marks)) / 8 + 1 + (second ? 8 : 0);
+    }
+    uint32_t slot(unsigned bits) const {
+        return static_cast<uint32_t>(((first * 0x9E3779B97F4A7C15ull) ^ (second * 0xC2B2AE3D27D4EB4Full)) >> (64 - bits));
+    }
+};
 
 struct KnownSequence {
-    uint64_t bytes = 0;  // as short_sequence gives them; 0 marks an empty slot
+    uint64_t first = 0, second = 0;  // as SequenceKey gives them; first 0 marks an empty slot
     uint32_t colours = kNoColourChange;  // colour_effect of an ESC[...m
-    uint32_t count = 0;  // the count of an ESC[...C
+    uint32_t blanks = 0;  // wanted_blanks of an ESC[...C
     uint32_t length = 0;
+
+    bool is(const SequenceKey& key) const { return first == key.first && second == key.second; }
 };
 
 // Reads the ESC [ sequence whose ESC is at j into `seq`: returns false when
@@ -237,7 +280,7 @@ bool read_sequence(ByteSpan raw, uint32_t j, KnownSequence& seq) {
     if (k == raw.size) return false;
     seq.length = k + 1 - j;
     if (raw.data[k] == kCursorForward) {
-        seq.count = parsed.accumulator;
+        seq.blanks = wanted_blanks(parsed.accumulator);
     } else if (raw.data[k] == kSetColours) {
         parsed.store_accumulator();
         seq.colours = colour_effect(parsed);
@@ -247,13 +290,14 @@ bool read_sequence(ByteSpan raw, uint32_t j, KnownSequence& seq) {
 
 struct SequenceTable {
     static constexpr unsigned kSlotBits = 8;
-    static uint32_t slot_of(uint64_t bytes) {
-        return static_cast<uint32_t>((bytes * 0x9E3779B97F4A7C15ull) >> (64 - kSlotBits));
-    }
     KnownSequence entries[1u << kSlotBits];
 };
 
 }  // namespace
+
+uint64_t ansi_first_capacity(ByteSpan raw, uint32_t blank_limit) {
+    return uint64_t(raw.size) + std::min<uint64_t>(blank_limit, raw.size / 4 + 4096);
+}
 
 uint64_t ansi_capacity(ByteSpan raw, uint32_t blank_limit) {
     // Every byte yields at most one character, so only blanks can make the
@@ -277,52 +321,70 @@ uint64_t ansi_capacity(ByteSpan raw, uint32_t blank_limit) {
         uint32_t accumulator = 0;
         for (uint32_t k = last; k < c; ++k) accumulator = accumulator * 10u + raw.data[k] - kDigitZero;
         uint32_t unlimited = UINT32_MAX;
-        blanks += take_blanks(accumulator, unlimited);
+        blanks += take_blanks(wanted_blanks(accumulator), unlimited);
     }
     return uint64_t(raw.size) + std::min<uint64_t>(blanks, blank_limit);
 }
 
-uint32_t ansi_decode(ByteSpan raw, uint32_t blank_limit, uint8_t* text, uint8_t* attrs,
-                     uint32_t capacity) {
+namespace {
+
+template <Width kWidth>
+uint32_t decode(ByteSpan raw, uint32_t blank_limit, uint8_t* text, uint8_t* attrs, uint32_t capacity) {
     const Output out{text, attrs, capacity};
     uint32_t count = 0;
     uint32_t colours = 0;  // black on black, not bold
     uint64_t fill = 0;
     uint32_t budget = blank_limit;
     SequenceTable known;
-    EscPositions escs(raw);
+    KnownSequence fresh;
+    EscPositions<kWidth> escs(raw);
     uint32_t j = 0;
     for (;;) {
         uint32_t esc = escs.next();
         while (esc < j) esc = escs.next();  // an ESC that was a sequence's final byte
         count = out.run(count, fill, raw.data + j, esc - j, raw.size - j);
-        if (esc == raw.size) break;
+        // Once the room is full nothing more is written.
+        if (esc == raw.size || count == capacity) break;
         j = esc;
 
         // A sequence met before costs one look-up.
-        KnownSequence* seq = nullptr;
-        KnownSequence fresh;
-        uint64_t key = 0;
+        KnownSequence* seq = &fresh;
+        KnownSequence* slot = nullptr;
+        SequenceKey key;
         if (raw.size - j >= kShortSequence) {
-            key = short_sequence(raw.data + j);
-            KnownSequence& slot = known.entries[SequenceTable::slot_of(key)];
-            if (slot.bytes == key && key != 0) seq = &slot;
+            key = SequenceKey(raw.data + j);
+            slot = &known.entries[key.slot(SequenceTable::kSlotBits)];
+            if (slot->is(key)) seq = slot;
         }
-        if (!seq) {
+        if (seq == &fresh) {
             if (j + 1 >= raw.size || raw.data[j + 1] != kCsiOpen) {
                 ++j;  // a lone ESC: dropped, the byte after it is read as input
                 continue;
             }
+            fresh = KnownSequence();
             if (!read_sequence(raw, j, fresh)) break;  // cut off by the end of the file: no effect
-            fresh.bytes = key;
-            if (key != 0) known.entries[SequenceTable::slot_of(key)] = fresh;
-            seq = &fresh;
+            if (slot && key.length() == fresh.length) {
+                fresh.first = key.first;
+                fresh.second = key.second;
+                *slot = fresh;
+            }
         }
         // Colours and blanks both, so that which it is costs no branch.
         colours = apply_colours(seq->colours, colours);
         fill = kOnes * (colours & ~kBoldBit);
-        count = out.blanks(count, fill, take_blanks(seq->count, budget));
+        count = out.blanks(count, fill, take_blanks(seq->blanks, budget));
         j += seq->length;
     }
     return count;
+}
+
+}  // namespace
+
+uint32_t ansi_decode(ByteSpan raw, uint32_t blank_limit, uint8_t* text, uint8_t* attrs, uint32_t capacity) {
+    return decode<Width::kVectors>(raw, blank_limit, text, attrs, capacity);
+}
+
+uint32_t ansi_decode_words(ByteSpan raw, uint32_t blank_limit, uint8_t* text, uint8_t* attrs,
+                           uint32_t capacity) {
+    return decode<Width::kWords>(raw, blank_limit, text, attrs, capacity);
 }

@@ -75,12 +75,26 @@ int32_t Document::load() {
     const ByteSpan raw{new_raw.get(), read};
     if (read > 0 && raw.data[0] == kEsc && !plain_only) {
         const uint32_t blank_budget = forward_blank_budget(read);
-        const uint64_t capacity = ansi_capacity(raw, blank_budget);
+        // First into a room a little larger than the file; only a text that
+        // fills it (or a room that cannot be had) is sized exactly and
+        // decoded again.
+        uint64_t capacity = ansi_first_capacity(raw, blank_budget);
         std::unique_ptr<uint8_t[]> new_text = allocate(capacity);
-        std::unique_ptr<uint8_t[]> new_attrs = allocate(capacity);
-        if (!new_text || !new_attrs) return 0;
-        text_length = ansi_decode(raw, blank_budget, new_text.get(), new_attrs.get(),
-                                  static_cast<uint32_t>(capacity));
+        std::unique_ptr<uint8_t[]> new_attrs = new_text ? allocate(capacity) : nullptr;
+        uint64_t length = capacity;
+        if (new_attrs) length = ansi_decode(raw, blank_budget, new_text.get(), new_attrs.get(),
+                                            static_cast<uint32_t>(capacity));
+        if (length == capacity) {
+            new_text.reset();
+            new_attrs.reset();
+            capacity = ansi_capacity(raw, blank_budget);
+            new_text = allocate(capacity);
+            new_attrs = allocate(capacity);
+            if (!new_text || !new_attrs) return 0;
+            length = ansi_decode(raw, blank_budget, new_text.get(), new_attrs.get(),
+                                 static_cast<uint32_t>(capacity));
+        }
+        text_length = static_cast<uint32_t>(length);
         text_store = std::move(new_text);
         attrs_store = std::move(new_attrs);
         text = text_store.get();

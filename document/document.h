@@ -74,8 +74,9 @@ public:
 
     // Storage behind the pointer fields above. text points at raw_store for a
     // plain file and at text_store for an ANSI one, whose buffers (and
-    // attrs_store's) may hold a few bytes more than text_length: they are
-    // sized before decoding, for the file plus its blanks.
+    // attrs_store's) may hold more than text_length: they are sized before
+    // decoding, for the file and a quarter more, or when that is too little
+    // exactly for the file plus its blanks.
     std::unique_ptr<char[]> name_store;
     std::unique_ptr<uint8_t[]> raw_store;
     std::unique_ptr<uint8_t[]> text_store;

@@ -193,6 +193,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     attrs.resize(n);
     check(text == ref.text, "decoded text matches the reference");
     check(attrs == ref.attrs, "decoded attributes match the reference");
+    // The same with the search in words, as the 32-bit program runs it.
+    std::vector<uint8_t> words(capacity), words_attrs(capacity);
+    const uint32_t words_n = ansi_decode_words(raw, kFuzzBlankLimit, words.data(), words_attrs.data(),
+                                               static_cast<uint32_t>(capacity));
+    check(words_n == n && same(words.data(), text.data(), n) && same(words_attrs.data(), attrs.data(), n),
+          "decoding in words matches");
+    // Into the first room load tries: the same text, or a full room.
+    const uint64_t first = ansi_first_capacity(raw, kFuzzBlankLimit);
+    std::vector<uint8_t> tried(first), tried_attrs(first);
+    const uint32_t tried_n = ansi_decode(raw, kFuzzBlankLimit, tried.data(), tried_attrs.data(),
+                                         static_cast<uint32_t>(first));
+    check(tried_n == first ? n >= first : tried_n == n && same(tried.data(), text.data(), n),
+          "the first room holds the whole text or is full");
     for (uint8_t a : attrs) check((a & 0x80) == 0, "attribute bit 7 clear");
     check_text(text.data(), attrs.data(), n, column);
 

@@ -38,6 +38,11 @@ void expect_decoded(const std::string& input, const std::string& text, const Byt
     ASSERT_LE(n, capacity);
     EXPECT_EQ(std::string(out.begin(), out.begin() + n), text);
     EXPECT_EQ(Bytes(out_attrs.begin(), out_attrs.begin() + n), attrs);
+    // The same with the search in words, as the 32-bit program runs it.
+    Bytes words(capacity), words_attrs(capacity);
+    EXPECT_EQ(ansi_decode_words(raw.span(), blank_limit, words.data(), words_attrs.data(), uint32_t(capacity)), n);
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + n, words.begin()) &&
+                std::equal(out_attrs.begin(), out_attrs.begin() + n, words_attrs.begin()));
     for (uint32_t room = 0; room < n; room += every_room ? 1 : 1 + room / 3) {
         Bytes cut(room + 1, 0xEE), cut_attrs(room + 1, 0xEE);
         EXPECT_LE(ansi_decode(raw.span(), blank_limit, cut.data(), cut_attrs.data(), room), room);
