@@ -29,6 +29,14 @@ long readable_size(std::FILE* f) {
     return size;
 }
 
+// The wrapped copy may be the text itself (see wrap). When a load replaces
+// the text, the copy keeps the old buffers until the next wrap, as a copy of
+// its own would stay.
+void keep_wrapped_copy(Document& doc) {
+    if (doc.wrapped_text == doc.text) doc.wrapped_text_store = std::move(doc.is_ansi ? doc.text_store : doc.raw_store);
+    if (doc.is_ansi && doc.wrapped_attrs == doc.attrs) doc.wrapped_attrs_store = std::move(doc.attrs_store);
+}
+
 }  // namespace
 
 Document::Document()
@@ -95,6 +103,7 @@ int32_t Document::load() {
                                  static_cast<uint32_t>(capacity));
         }
         text_length = static_cast<uint32_t>(length);
+        keep_wrapped_copy(*this);
         text_store = std::move(new_text);
         attrs_store = std::move(new_attrs);
         text = text_store.get();
@@ -103,6 +112,7 @@ int32_t Document::load() {
     } else {
         // A plain file is shown as read: text is the raw buffer itself. attrs
         // stays as it was; nothing reads it while is_ansi is 0.
+        keep_wrapped_copy(*this);
         text_store.reset();
         text = new_raw.get();
         text_length = read;
@@ -121,7 +131,22 @@ int32_t Document::load() {
 void Document::wrap(uint32_t column) {
     column = std::max(column, 2u);
     wrap_column = column;
-    const uint64_t capacity = wrapped_capacity(text_length, column);
+    // Sized exactly when it can be sized in 32 bits at all. Most art has
+    // no row past the column: then the text is its own wrapped copy.
+    uint64_t capacity = wrapped_capacity(text_length, column);
+    if (capacity <= UINT32_MAX) capacity = wrapped_size(ByteSpan{text, text_length}, column);
+    if (capacity == text_length) {
+        wrapped_text_store.reset();
+        wrapped_text = text;
+        if (is_ansi) {
+            wrapped_attrs_store.reset();
+            wrapped_attrs = attrs;
+        }
+        wrapped_length = text_length;
+        wrapped_line_count = line_count;
+        wrapped_rows.describe(wrapped_text, wrapped_length);
+        return;
+    }
     std::unique_ptr<uint8_t[]> new_text = allocate(capacity);
     std::unique_ptr<uint8_t[]> new_attrs;
     if (is_ansi) new_attrs = allocate(capacity);

@@ -67,7 +67,9 @@ public:
     // nothing changes. A short read loads the bytes that were read.
     int32_t load();
     // Rebuilds wrapped_text/wrapped_attrs from text at the given column; a
-    // column below 2 wraps as 2. When the copy cannot be sized in 32 bits or
+    // column below 2 wraps as 2. A text with no row past the column is its
+    // own wrapped copy (wrapped_text is text, and wrapped_attrs attrs for an
+    // ANSI text); a later load leaves that copy valid until the next wrap. When the copy cannot be sized in 32 bits or
     // allocated, the wrapped copy is left empty: wrapped_length and
     // wrapped_line_count 0, over the previous (still valid) buffers.
     void wrap(uint32_t column);

@@ -33,18 +33,15 @@ struct WrapOutput {
     }
 };
 
-}  // namespace
+// Counts what WrapOutput would write, with no room limit.
+struct WrapCount {
+    uint64_t length = 0;
+    void copy(const uint8_t*, const uint8_t*, uint32_t n) { length += n; }
+    void put_break() { ++length; }
+};
 
-uint64_t wrapped_capacity(uint32_t length, uint32_t column) {
-    column = std::max(column, kMinColumn);
-    return uint64_t(length) + length / (column - 1) + 1;
-}
-
-uint32_t wrap_text(ByteSpan text, const uint8_t* attrs, uint32_t column, uint8_t* out_text,
-                   uint8_t* out_attrs, uint32_t capacity) {
-    // Below 2 a row could hold no byte and breaks would never end.
-    column = std::max(column, kMinColumn);
-    WrapOutput out{out_text, attrs ? out_attrs : nullptr, capacity};
+template <class Output>
+void wrap_into(ByteSpan text, const uint8_t* attrs, uint32_t column, Output& out) {
     const uint32_t row_bytes = column - 1;
     const uint32_t n = text.size;
     auto copy = [&](uint32_t from, uint32_t count) {
@@ -95,5 +92,26 @@ uint32_t wrap_text(ByteSpan text, const uint8_t* attrs, uint32_t column, uint8_t
             counter = 0;
         }
     }
+}
+
+}  // namespace
+
+uint64_t wrapped_size(ByteSpan text, uint32_t column) {
+    WrapCount count;
+    wrap_into(text, nullptr, std::max(column, kMinColumn), count);
+    return count.length;
+}
+
+uint64_t wrapped_capacity(uint32_t length, uint32_t column) {
+    column = std::max(column, kMinColumn);
+    return uint64_t(length) + length / (column - 1) + 1;
+}
+
+uint32_t wrap_text(ByteSpan text, const uint8_t* attrs, uint32_t column, uint8_t* out_text,
+                   uint8_t* out_attrs, uint32_t capacity) {
+    // Below 2 a row could hold no byte and breaks would never end.
+    column = std::max(column, kMinColumn);
+    WrapOutput out{out_text, attrs ? out_attrs : nullptr, capacity};
+    wrap_into(text, attrs, column, out);
     return out.length;
 }

@@ -9,6 +9,10 @@
 
 #include "document/byte_span.h"
 
+// Bytes the wrapped copy of text has (the text's own length when no row
+// passes the column), found without writing it; a column below 2 counts as 2.
+uint64_t wrapped_size(ByteSpan text, uint32_t column);
+
 // Output bytes wrap_text may need: length + length / (column - 1) + 1, which
 // can exceed 32 bits. column must be at least 2.
 uint64_t wrapped_capacity(uint32_t length, uint32_t column);

@@ -127,12 +127,13 @@ TEST(LineScan, EveryWidthAgreesWithLineEndsOnEveryEdge) {
 }
 
 // A few thousand rows of varied length, so the index holds several entries.
-std::string many_rows(std::mt19937& rng, size_t rows) {
+// With `lf_only`, every row ends in LF or CR LF and holds at most 70 bytes.
+std::string many_rows(std::mt19937& rng, size_t rows, bool lf_only = false) {
     static const char* const kEnds[] = {"\n", "\r\n", "\r\r", "\rx", "\n\r"};
     std::string text;
     for (size_t r = 0; r < rows; ++r) {
-        text += std::string(std::uniform_int_distribution<size_t>(0, 90)(rng), 'q');
-        text += kEnds[rng() % (rng() % 3 == 0 ? 5 : 2)];
+        text += std::string(std::uniform_int_distribution<size_t>(0, lf_only ? 70 : 90)(rng), 'q');
+        text += kEnds[rng() % (rng() % 3 == 0 && !lf_only ? 5 : 2)];
     }
     return text;
 }
@@ -197,9 +198,11 @@ TEST(RowIndex, FollowsEveryReplacementOfTheDocumentsTexts) {
     };
     expect_indexed("fresh");
     std::mt19937 rng(12);
-    for (int round = 0; round < 6; ++round) {
-        std::string bytes = many_rows(rng, 3000 + rng() % 3000);
-        for (size_t i = 0; i < bytes.size(); i += 1 + rng() % 300) bytes.insert(i, std::string(rng() % 200, 'w'));
+    for (int round = 0; round < 8; ++round) {
+        // Rows that fit the column make the text its own wrapped copy.
+        const bool narrow = round % 4 < 2;
+        std::string bytes = many_rows(rng, 3000 + rng() % 3000, narrow);
+        for (size_t i = 0; i < bytes.size() && !narrow; i += 1 + rng() % 300) bytes.insert(i, std::string(rng() % 200, 'w'));
         if (round % 2) bytes = "\x1b[1;3" + std::to_string(round) + "m" + bytes;
         std::FILE* f = std::fopen(path.c_str(), "wb");
         ASSERT_TRUE(f);
@@ -208,6 +211,7 @@ TEST(RowIndex, FollowsEveryReplacementOfTheDocumentsTexts) {
         ASSERT_EQ(doc.load(), 1);
         expect_indexed("loaded");  // the wrapped copy of the previous file, still indexed as it is
         doc.wrap(kWrapColumn);
+        EXPECT_EQ(doc.wrapped_text == doc.text, narrow) << round;
         expect_indexed("wrapped");
         std::snprintf(doc.file_name, kPathSize, "%s.missing", path.c_str());
         ASSERT_EQ(doc.load(), 0);
