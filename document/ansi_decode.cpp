@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -105,10 +106,6 @@ constexpr uint32_t kWideCopy = 16;
 constexpr uint32_t kShortRun = 32;
 constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
-constexpr uint32_t kBlock = 64;
-
-// One bit per byte, in memory order, from the high-bit marks of 8 bytes.
-uint32_t flag_bits(uint64_t marks) { return static_cast<uint32_t>(((marks >> 7) * 0x0102040810204080ull) >> 56); }
 
 // The ESC bytes of the input in order, found a block at a time. Where the
 // next ESC lies then never waits for the bytes before it to be decoded: the
@@ -124,21 +121,26 @@ public:
     // The next ESC, or the input's size when none is left.
     uint32_t next() {
         while (mask_ == 0) {
-            base_ += kBlock;
+            base_ += kSpan;
             if (base_ >= raw_.size) return raw_.size;
             find(base_);
         }
-        const uint32_t at = base_ + static_cast<uint32_t>(__builtin_ctzll(mask_));
+        const uint32_t at = base_ + static_cast<uint32_t>(kSpan == 64 ? __builtin_ctzll(mask_) : __builtin_ctz(uint32_t(mask_)));
         mask_ &= mask_ - 1;
         return at;
     }
 
 private:
+    // Vectors take 64 bytes a time; words 32, in 4-byte words that a 32-bit
+    // machine handles in one register.
+    using Mask = typename std::conditional<kWidth == Width::kVectors, uint64_t, uint32_t>::type;
+    static constexpr uint32_t kSpan = 8 * sizeof(Mask);
+
     // Bit i of mask_ set when byte base + i is ESC.
     void find(uint32_t base) {
         const uint8_t* p = raw_.data + base;
-        uint8_t tail[kBlock];
-        if (raw_.size - base < kBlock) {
+        uint8_t tail[kSpan];
+        if (raw_.size - base < kSpan) {
             std::memset(tail, 0, sizeof tail);
             if (raw_.size > base) std::memcpy(tail, p, raw_.size - base);
             p = tail;
@@ -147,24 +149,24 @@ private:
 #if defined(__SSE2__)
         if (kWidth == Width::kVectors) {
             const __m128i esc = _mm_set1_epi8(static_cast<char>(kEsc));
-            for (uint32_t k = 0; k < kBlock; k += 16) {
+            for (uint32_t k = 0; k < kSpan; k += 16) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
-                mask_ |= uint64_t(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, esc)))) << k;
+                mask_ |= Mask(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, esc)))) << k;
             }
             return;
         }
 #endif
-        for (uint32_t k = 0; k < kBlock; k += 8) {
-            uint64_t word;
+        for (uint32_t k = 0; k < kSpan; k += 4) {
+            uint32_t word;
             std::memcpy(&word, p + k, sizeof word);  // little-endian: byte k first
-            const uint64_t marks = bytes_equal(word, kEsc);
-            mask_ |= uint64_t(flag_bits(marks)) << k;
+            const uint32_t marks = bytes_equal(word, kEsc);
+            mask_ |= Mask(((marks >> 7) * 0x10204080u) >> 28) << k;  // one bit per byte
         }
     }
 
     ByteSpan raw_;
     uint32_t base_ = 0;
-    uint64_t mask_ = 0;
+    Mask mask_ = 0;
 };
 
 // Writes characters with the current attribute, never beyond the capacity.
@@ -249,8 +251,15 @@ struct SequenceKey {
         if (marks == 0) return 0;
         return static_cast<uint32_t>(__builtin_ctzll(marks)) / 8 + 1 + (second ? 8 : 0);
     }
+    // With vectors, in 64-bit multiplies; with words, in 32-bit ones, which a
+    // 32-bit machine does in one step each.
+    template <Width kWidth>
     uint32_t slot(unsigned bits) const {
-        return static_cast<uint32_t>(((first * 0x9E3779B97F4A7C15ull) ^ (second * 0xC2B2AE3D27D4EB4Full)) >> (64 - bits));
+        if (kWidth == Width::kVectors)
+            return static_cast<uint32_t>(((first * 0x9E3779B97F4A7C15ull) ^ (second * 0xC2B2AE3D27D4EB4Full)) >> (64 - bits));
+        const uint32_t mixed = uint32_t(first) * 0x9E3779B1u + uint32_t(first >> 32) * 0x85EBCA77u +
+                               uint32_t(second) * 0xC2B2AE3Du + uint32_t(second >> 32) * 0x27D4EB2Fu;
+        return mixed >> (32 - bits);
     }
 };
 
@@ -353,7 +362,7 @@ uint32_t decode(ByteSpan raw, uint32_t blank_limit, uint8_t* text, uint8_t* attr
         SequenceKey key;
         if (raw.size - j >= kShortSequence) {
             key = SequenceKey(raw.data + j);
-            slot = &known.entries[key.slot(SequenceTable::kSlotBits)];
+            slot = &known.entries[key.template slot<kWidth>(SequenceTable::kSlotBits)];
             if (slot->is(key)) seq = slot;
         }
         if (seq == &fresh) {
