@@ -20,8 +20,9 @@ mkdir -p "$artifacts"
 targets=(fuzz_document fuzz_view)
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t/found"
-  # Leaks are checked too; each target keeps to one core.
-  ASAN_OPTIONS=detect_leaks=1 "build/fuzz/$t" -max_total_time=$((minutes * 60)) -timeout=10 \
+  # Leaks are checked too; each target keeps to one core. The timeout is
+  # generous: on a busy machine a run may wait long for its core.
+  ASAN_OPTIONS=detect_leaks=1 "build/fuzz/$t" -max_total_time=$((minutes * 60)) -timeout=30 \
     -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 -artifact_prefix="$artifacts/" \
     "$work/$t/found" "fuzz/corpus/$t" >"$work/$t/log" 2>&1 &
 done
