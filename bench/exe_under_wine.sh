@@ -23,6 +23,9 @@ for file in "$@"; do
   wine "$exe" "Z:${path//\//\\}" </dev/null >/dev/null 2>&1 &
   viewer=$!
   found=$(wine "$probe" find 300 2>/dev/null) || { echo "$file: no window"; kill "$viewer"; continue; }
+  # A message sent (not posted) returns only once the loop runs, after the
+  # open and the first paint, however long they take.
+  wine "$probe" send 0 0 >/dev/null 2>&1
   end=$(date +%s.%N)
   read -r x y width height < <(sed -n 's/^client=//p' <<<"$found" | tr -d '\r')
   lit=$(import -window root -crop "${width}x${height}+${x}+${y}" +repage -format '%[fx:mean]' info:)
