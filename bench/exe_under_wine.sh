@@ -28,7 +28,10 @@ for file in "$@"; do
   wine "$probe" send 0 0 >/dev/null 2>&1
   end=$(date +%s.%N)
   read -r x y width height < <(sed -n 's/^client=//p' <<<"$found" | tr -d '\r')
-  lit=$(import -window root -crop "${width}x${height}+${x}+${y}" +repage -format '%[fx:mean]' info:)
+  shot() { import -window root -crop "${width}x${height}+${x}+${y}" +repage -format '%[fx:mean]' info:; }
+  # The display may lag the last paint by a moment: a black view is looked at twice.
+  lit=$(shot)
+  if [ "$lit" = 0 ]; then sleep 1; lit=$(shot); fi
   wine "$probe" send 16 0 >/dev/null 2>&1 || true  # WM_CLOSE
   wait "$viewer" || true
   printf '%s (%s bytes): first frame after %.2f s; lit %.3f\n' "$file" "$(stat -c %s "$path")" \
