@@ -16,8 +16,17 @@
 // (ESC[2000000000C), each blank held four times: text, attributes and their
 // wrapped copies. The sequence that reaches the budget is cut to it, later
 // ones add nothing, and decoding goes on.
-constexpr uint32_t kBlanksPerFileByte = 64;
-constexpr uint32_t kMinForwardBlanks = 1u << 20;
+// The fuzz build lowers the first two (GLYPHORA_BLANKS_PER_FILE_BYTE,
+// GLYPHORA_MIN_FORWARD_BLANKS): the rule is the same, but a run of the view
+// fuzzer no longer decodes and wraps megabytes of blanks on every open.
+#ifndef GLYPHORA_BLANKS_PER_FILE_BYTE
+#define GLYPHORA_BLANKS_PER_FILE_BYTE 64u
+#endif
+#ifndef GLYPHORA_MIN_FORWARD_BLANKS
+#define GLYPHORA_MIN_FORWARD_BLANKS (1u << 20)
+#endif
+constexpr uint32_t kBlanksPerFileByte = GLYPHORA_BLANKS_PER_FILE_BYTE;
+constexpr uint32_t kMinForwardBlanks = GLYPHORA_MIN_FORWARD_BLANKS;
 constexpr uint32_t kMaxForwardBlanks = 64u << 20;
 
 constexpr uint32_t forward_blank_budget(uint64_t file_size) {

@@ -6,6 +6,10 @@ set(GLYPHORA_FUZZ_SECONDS 30 CACHE STRING "Seconds each fuzz target runs in the 
 # never grows): every size still goes through the range and frame rules, but no
 # step clears and presents 64 MiB.
 target_compile_definitions(glyphora_core PUBLIC GLYPHORA_MAX_FRAME_BYTES=0x20000u)
+# Cursor-forward blanks under the same rule at a smaller scale: 4 per byte, at
+# least 4,096, so no open decodes and wraps megabytes of blanks.
+target_compile_definitions(glyphora_core PUBLIC GLYPHORA_BLANKS_PER_FILE_BYTE=4u
+                           GLYPHORA_MIN_FORWARD_BLANKS=4096u)
 file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fuzz/*.cpp)
 foreach(src ${FUZZ_SOURCES})
   get_filename_component(name ${src} NAME_WE)
