@@ -111,12 +111,17 @@ void BM_StageOpen(benchmark::State& state) {
 }
 BENCHMARK(BM_StageOpen)->Unit(benchmark::kMicrosecond);
 
-// Stage: composing the whole piece into the frame.
-void BM_StageCompose(benchmark::State& state) {
-    ShotView view;
+// The typical piece, opened in a window of 80 x 45 cells.
+void open_art(ShotView& view) {
     std::string error;
     view.open(art_path(), nullptr, false, error);
     view.viewer->resize(80, 45);
+}
+
+// Stage: composing the whole piece into the frame.
+void BM_StageCompose(benchmark::State& state) {
+    ShotView view;
+    open_art(view);
     for (auto _ : state) {
         view.viewer->paint(1);
         benchmark::ClobberMemory();
@@ -150,10 +155,8 @@ void count_png_bytes(benchmark::State& state) {
 // colours allow. Reports the file's size.
 void BM_StageColoursAndDeflate(benchmark::State& state) {
     ShotView view;
-    std::string error;
-    view.open(art_path(), nullptr, false, error);
+    open_art(view);
     Viewer& v = *view.viewer;
-    v.resize(80, 45);
     PngCompression compression;
     compression.level = int(state.range(0));
     compression.strategy = int(state.range(1));
@@ -177,10 +180,8 @@ BENCHMARK(BM_StageColoursAndDeflate)
 // memory level.
 void BM_StageDeflateMemory(benchmark::State& state) {
     ShotView view;
-    std::string error;
-    view.open(art_path(), nullptr, false, error);
+    open_art(view);
     Viewer& v = *view.viewer;
-    v.resize(80, 45);
     PngCompression compression;
     compression.window_bits = int(state.range(0));
     compression.memory_level = int(state.range(1));
@@ -200,10 +201,8 @@ BENCHMARK(BM_StageDeflateMemory)
 // The writer this tool used before: an RGB copy of the picture, then libpng.
 void BM_RgbCopyAndDeflate(benchmark::State& state) {
     ShotView view;
-    std::string error;
-    view.open(art_path(), nullptr, false, error);
+    open_art(view);
     Viewer& v = *view.viewer;
-    v.resize(80, 45);
     for (auto _ : state) {
         if (!write_indexed_png(png_path().c_str(), v.frame_width, v.frame_height, v.frame.get(),
                                v.bitmap_info.bmiColors))

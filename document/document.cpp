@@ -86,21 +86,21 @@ int32_t Document::load() {
         // First into a room a little larger than the file; only a text that
         // fills it (or a room that cannot be had) is sized exactly and
         // decoded again.
-        uint64_t capacity = ansi_first_capacity(raw, blank_budget);
-        std::unique_ptr<uint8_t[]> new_text = allocate(capacity);
-        std::unique_ptr<uint8_t[]> new_attrs = new_text ? allocate(capacity) : nullptr;
-        uint64_t length = capacity;
-        if (new_attrs) length = ansi_decode(raw, blank_budget, new_text.get(), new_attrs.get(),
-                                            static_cast<uint32_t>(capacity));
-        if (length == capacity) {
-            new_text.reset();
-            new_attrs.reset();
-            capacity = ansi_capacity(raw, blank_budget);
+        std::unique_ptr<uint8_t[]> new_text, new_attrs;
+        // The characters decoded into a room of `capacity`, or 0 without one.
+        const auto decode_into = [&](uint64_t capacity) -> uint64_t {
+            new_attrs.reset();  // the first room goes before the second is taken
             new_text = allocate(capacity);
-            new_attrs = allocate(capacity);
-            if (!new_text || !new_attrs) return 0;
-            length = ansi_decode(raw, blank_budget, new_text.get(), new_attrs.get(),
-                                 static_cast<uint32_t>(capacity));
+            new_attrs = new_text ? allocate(capacity) : nullptr;
+            if (!new_attrs) return 0;
+            return ansi_decode(raw, blank_budget, new_text.get(), new_attrs.get(), static_cast<uint32_t>(capacity));
+        };
+        const uint64_t first = ansi_first_capacity(raw, blank_budget);
+        uint64_t length = decode_into(first);
+        if (!new_attrs || length == first) {
+            new_text.reset();
+            length = decode_into(ansi_capacity(raw, blank_budget));
+            if (!new_attrs) return 0;
         }
         text_length = static_cast<uint32_t>(length);
         keep_wrapped_copy(*this);

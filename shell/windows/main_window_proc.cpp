@@ -68,8 +68,7 @@ void on_drop(HDROP drop) {
     // The first file; the rest are ignored.
     const UINT copied = buffer ? DragQueryFileA(drop, 0, buffer, kPathSize) : 0;
     DragFinish(drop);
-    char* path = chosen_path(copied, buffer, kPathSize);
-    after_open(path ? viewer->open(path) : 0);
+    after_open(viewer->open(chosen_path(copied, buffer, kPathSize)));
 }
 
 }  // namespace
