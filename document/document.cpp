@@ -10,7 +10,6 @@
 
 namespace {
 
-
 // Never zero bytes, so every buffer pointer the Document hands out is a real
 // buffer, also for an empty text.
 std::unique_ptr<uint8_t[]> allocate(uint64_t bytes) {
@@ -76,8 +75,11 @@ int32_t Document::load() {
     if (new_raw) read = static_cast<uint32_t>(std::fread(new_raw.get(), 1, size, file_handle));
     std::fclose(file_handle);
     file_handle = nullptr;
-    if (!new_raw) return 0;
+    return load_bytes(std::move(new_raw), read);
+}
 
+int32_t Document::load_bytes(std::unique_ptr<uint8_t[]> new_raw, uint32_t read) {
+    if (!new_raw || read > kMaxFileSize) return 0;
     // Everything new is in hand before anything old is released: a failure
     // here must leave the previous file on show.
     const ByteSpan raw{new_raw.get(), read};
@@ -95,11 +97,11 @@ int32_t Document::load() {
             if (!new_attrs) return 0;
             return ansi_decode(raw, blank_budget, new_text.get(), new_attrs.get(), static_cast<uint32_t>(capacity));
         };
-        const uint64_t first = ansi_first_capacity(raw, blank_budget);
+        const uint64_t first = std::min<uint64_t>(ansi_first_capacity(raw, blank_budget), text_limit);
         uint64_t length = decode_into(first);
-        if (!new_attrs || length == first) {
+        if (!new_attrs || (length == first && first < text_limit)) {
             new_text.reset();
-            length = decode_into(ansi_capacity(raw, blank_budget));
+            length = decode_into(std::min<uint64_t>(ansi_capacity(raw, blank_budget), text_limit));
             if (!new_attrs) return 0;
         }
         text_length = static_cast<uint32_t>(length);
@@ -115,7 +117,7 @@ int32_t Document::load() {
         keep_wrapped_copy(*this);
         text_store.reset();
         text = new_raw.get();
-        text_length = read;
+        text_length = std::min(read, text_limit);
         is_ansi = 0;
     }
     raw_store = std::move(new_raw);

@@ -62,6 +62,9 @@ public:
     uint32_t wrap_column = 0;
     uint32_t text_length = 1;
     uint32_t wrapped_length = 0;
+    // A load keeps at most this many characters of text: a picture of the
+    // top of a piece needs no more, and a hostile file then costs no more.
+    uint32_t text_limit = UINT32_MAX;
     // Where rows start in text and in the wrapped copy, kept in step with them.
     RowIndex text_rows;
     RowIndex wrapped_rows;
@@ -75,6 +78,11 @@ public:
     // larger than kMaxFileSize, or its buffers cannot be allocated); on 0
     // nothing changes. A short read loads the bytes that were read.
     int32_t load();
+    // load for bytes already in memory (standard input, a browser's file):
+    // takes `bytes`, of which the first `size` are the file, as load takes
+    // what it read. 0, changing nothing, when bytes is null or the text's
+    // buffers cannot be allocated.
+    int32_t load_bytes(std::unique_ptr<uint8_t[]> bytes, uint32_t size);
     // Rebuilds wrapped_text/wrapped_attrs from text at the given column; a
     // column below 2 wraps as 2. A text with no row past the column is its
     // own wrapped copy (wrapped_text is text, and wrapped_attrs attrs for an

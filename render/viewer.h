@@ -68,6 +68,9 @@ public:
     void resize(uint32_t columns, uint32_t rows);
     void set_wrap(int flag);
     int open(char* path);
+    // open for a file already in memory (Document::load_bytes); file_name
+    // stays as it was.
+    int open_bytes(std::unique_ptr<uint8_t[]> bytes, uint32_t size);
 
     // The Open dialog (Windows program only).
     char* choose_file();

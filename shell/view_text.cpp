@@ -37,15 +37,27 @@ void Viewer::set_wrap(int flag) {
     update_hscroll();
 }
 
+namespace {
+
+// A failed load changed nothing, so the wrapped copy (and the view over it)
+// still matches the text: wrapping again would only cost time and memory, and
+// could fail and leave the view over an empty copy.
+int show_loaded(Viewer& viewer, int32_t loaded) {
+    if (loaded == 0) return 0;
+    viewer.document->wrap(kWrapColumn);
+    viewer.set_wrap(0);
+    return 1;
+}
+
+}  // namespace
+
 int Viewer::open(char* path) {
     if (path == nullptr || !document) return 0;
-    Document& doc = *document;
-    doc.file_name = path;
-    // A failed load changed nothing, so the wrapped copy (and the view over
-    // it) still matches the text: wrapping again would only cost time and
-    // memory, and could fail and leave the view over an empty copy.
-    if (doc.load() == 0) return 0;
-    doc.wrap(kWrapColumn);
-    set_wrap(0);
-    return 1;
+    document->file_name = path;
+    return show_loaded(*this, document->load());
+}
+
+int Viewer::open_bytes(std::unique_ptr<uint8_t[]> bytes, uint32_t size) {
+    if (!document) return 0;
+    return show_loaded(*this, document->load_bytes(std::move(bytes), size));
 }

@@ -141,4 +141,31 @@ TEST_F(DocumentLoad, WrapKeepsPlainAttributesAndWrapsAnsiOnes) {
     EXPECT_NE(doc.wrapped_attrs, nullptr);
 }
 
+// Bytes in memory load as the same bytes in a file would, and a text limit
+// keeps the start of the text, however it was decoded.
+TEST_F(DocumentLoad, BytesInMemoryLoadAsAFileAndTheTextLimitKeepsItsStart) {
+    const std::string files[] = {"plain\r\ntext", "\x1b[1;33mA\x1b[2000000000CB\n\x1b[44mC", "", "\x1b[31m"};
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        ASSERT_EQ(load_bytes(file), 1);
+        const std::string from_file = text();
+        const Bytes attrs_from_file = attrs();
+        const uint32_t lines = doc.line_count, widest = doc.max_line_width;
+        std::unique_ptr<uint8_t[]> bytes(new uint8_t[file.size() + 1]);
+        std::copy(file.begin(), file.end(), bytes.get());
+        ASSERT_EQ(doc.load_bytes(std::move(bytes), static_cast<uint32_t>(file.size())), 1);
+        EXPECT_EQ(std::make_tuple(text(), attrs(), doc.line_count, doc.max_line_width),
+                  std::make_tuple(from_file, attrs_from_file, lines, widest));
+        for (uint32_t limit : {0u, 1u, 3u, 6u, 1000u}) {
+            doc.text_limit = limit;
+            ASSERT_EQ(load_bytes(file), 1);
+            const size_t kept = std::min<size_t>(limit, from_file.size());
+            EXPECT_EQ(text(), from_file.substr(0, kept)) << limit;
+            EXPECT_EQ(attrs(), doc.is_ansi ? Bytes(attrs_from_file.begin(), attrs_from_file.begin() + kept) : Bytes());
+        }
+        doc.text_limit = UINT32_MAX;
+    }
+    EXPECT_EQ(doc.load_bytes(nullptr, 0), 0);
+}
+
 }  // namespace
