@@ -1,33 +1,12 @@
 #include "tools/shot/shot_view.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <new>
 
 #include "platform/virtual_window.h"
 #include "shell/input_rules.h"
-
-namespace {
-
-// Why Document::load refused `path`; it says only that it did.
-std::string unreadable_reason(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return std::strerror(errno);
-    struct stat st {};
-    const bool known = fstat(fileno(f), &st) == 0;
-    std::fclose(f);
-    if (known && S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-    if (known && !S_ISREG(st.st_mode)) return "not a regular file";
-    if (known && uint64_t(st.st_size) > kMaxFileSize) return "larger than the viewer's limit of " +
-                                                          std::to_string(kMaxFileSize) + " bytes";
-    return "out of memory";
-}
-
-}  // namespace
+#include "tools/shot/input_bytes.h"
 
 bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error) {
     viewer.reset(new (std::nothrow) Viewer());
@@ -42,9 +21,10 @@ bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, st
     viewer->update_vscroll();
     viewer->update_hscroll();
     if (size) viewer->resize(size->columns, size->rows);
-    path_ = file;
-    if (!viewer->open(&path_[0])) {
-        error = "cannot open " + file + ": " + unreadable_reason(file);
+    InputBytes input;
+    std::string reason;
+    if (!read_input(file, kMaxFileSize, input, reason) || !viewer->open_bytes(std::move(input.bytes), input.size)) {
+        error = "cannot open " + file + ": " + (reason.empty() ? "out of memory" : reason);
         return false;
     }
     if (wrap) viewer->set_wrap(1);

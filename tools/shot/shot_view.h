@@ -16,9 +16,6 @@ public:
     // it comes before any file), the open, and "Wrap lines" when `wrap`. False
     // with the reason in `error` when the file cannot be opened.
     bool open(const std::string& file, const CellSize* size, bool wrap, std::string& error);
-
-private:
-    std::string path_;  // the Document keeps a pointer to its path
 };
 
 // Rows first_row .. first_row + rows - 1 of the shown text, columns 0 ..
