@@ -11,7 +11,16 @@ set(DOC_DIR share/doc/glyphora)
 
 # The program is data to Wine, not something to run directly: no execute bit.
 install(FILES ${GLYPHORA_WINDOWS_EXE} DESTINATION lib/glyphora)
-install(PROGRAMS ${LINUX_DIR}/glyphora DESTINATION bin)
+# The launcher with the build's version filled in, and its test: odd file
+# names against a stand-in wine.
+set(LAUNCHER ${PROJECT_BINARY_DIR}/launcher/glyphora)
+configure_file(${LINUX_DIR}/glyphora.in ${LAUNCHER} @ONLY)
+install(PROGRAMS ${LAUNCHER} DESTINATION bin)
+if(NOT GLYPHORA_SANITIZE)
+  add_test(NAME launcher.odd_names
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/packaging/launcher_test.sh ${LAUNCHER} ${PROJECT_VERSION}
+            ${PROJECT_BINARY_DIR}/launcher-test)
+endif()
 install(FILES ${LINUX_DIR}/glyphora.desktop DESTINATION share/applications)
 install(FILES ${LINUX_DIR}/glyphora-mime.xml DESTINATION share/mime/packages RENAME glyphora.xml)
 install(FILES ${LINUX_DIR}/glyphora.thumbnailer DESTINATION share/thumbnailers)
