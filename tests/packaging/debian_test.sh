@@ -132,7 +132,7 @@ check_eq "art opens with Glyphora" "glyphora.desktop" "$(xdg-mime query default 
 # Wine missing: a PATH with the shell's tools but no wine.
 nowine=$work/no-wine-bin
 mkdir -p "$nowine"
-for tool in sh realpath tr tail; do ln -s "$(command -v "$tool")" "$nowine/$tool"; done
+ln -s "$(command -v sh)" "$nowine/sh"
 message=$(PATH=$nowine /usr/bin/glyphora "$files/art.ans" 2>&1)
 check_eq "without Wine the launcher exits 1" 1 $?
 check "and says Wine is missing" grep -q 'Wine is not installed' <<<"$message"
@@ -141,12 +141,15 @@ check_eq "a missing file: exit 1" 1 $?
 check "and a message naming it" grep -q "no such file: $files/no such file.ans" <<<"$message"
 /usr/bin/glyphora a b >/dev/null 2>&1
 check_eq "two files: usage, exit 2" 2 $?
+check_eq "--version names the program and the package's version" "glyphora 0.1.9" "$(/usr/bin/glyphora --version)"
 
 # A real start in the user's own prefix (~/.wine of a new home), with a file
-# whose folder and name have spaces: the window shows that file.
+# whose folder has a space and whose name has a line end, a Windows path
+# after it, a backslash and a letter outside ASCII: the window shows that file.
 home=$work/home
+odd_name=$'glyphora sample\nZ:\\etc\\passwd \xc3\xbc\\x.ans'
 mkdir -p "$home" "$work/art folder"
-cp "$files/art.ans" "$work/art folder/glyphora sample.ans"
+cp "$files/art.ans" "$work/art folder/$odd_name"
 as_user() { env -u WINEPREFIX HOME="$home" "$@"; }
 as_user bash -c "$(declare -f new_wine_prefix); WINEPREFIX=\$HOME/.wine new_wine_prefix" \
   || give_up "could not make the Wine prefix in $home/.wine"
@@ -156,7 +159,7 @@ mkdir -p "$work/recording-bin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s"\nexec %s "$@"\n' "$work/wine-arguments.txt" \
   "$(command -v wine)" >"$work/recording-bin/wine"
 chmod +x "$work/recording-bin/wine"
-as_user PATH="$work/recording-bin:$PATH" /usr/bin/glyphora "$work/art folder/glyphora sample.ans" \
+as_user PATH="$work/recording-bin:$PATH" /usr/bin/glyphora "$work/art folder/$odd_name" \
   >"$work/launcher.log" 2>&1 &
 launcher=$!
 found=$(as_user wine "$probe" find 60 | tr -d '\r')
@@ -173,9 +176,14 @@ fi
 as_user wine "$probe" send 16 0 >/dev/null 2>&1  # WM_CLOSE
 wait "$launcher"
 check_eq "closing the window ends the launcher with 0" 0 $?
-windows_path="Z:${work//\//\\}\\art folder\\glyphora sample.ans"
-check_eq "the launcher hands Wine the program and the file's Windows path" \
-  "/usr/lib/glyphora/glyphora.exe|$windows_path" "$(paste -sd'|' "$work/wine-arguments.txt")"
+# Not the file's own name, which Wine would read as another: a link to it
+# with a plain name, in a folder of the launch's own that goes when it ends.
+handed=$(paste -sd'|' "$work/wine-arguments.txt")
+check "the launcher hands Wine the program and a plain link's Windows path" grep -Eqx \
+  '/usr/lib/glyphora/glyphora.exe\|Z:(\\[A-Za-z0-9._-]+)+\\glyphora_sample_Z__etc_passwd____x\.ans' <<<"$handed"
+link_folder=${handed#*|Z:}
+link_folder=${link_folder%\\*}
+check "and the link's folder is gone" test ! -e "${link_folder//\\//}"
 as_user wineserver -w
 check_eq "the program ran in ~/.wine: its associations name the installed program" \
   '"Z:\usr\lib\glyphora\glyphora.exe" "%1"' \
