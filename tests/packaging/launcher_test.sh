@@ -10,6 +10,9 @@ launcher=$(realpath "$1") version=$2 work=$3
 suite=launcher
 source "$(dirname "$0")/checks.sh"
 require_tools setpriv sha256sum mkfifo stat
+# Root, as the test command runs: it plays another user, nobody, for a file
+# it cannot read (root reads every file).
+[ "$(id -u)" -eq 0 ] || give_up "run it as root"
 [ -x "$launcher" ] || give_up "no launcher at $launcher"
 rm -rf "$work" && mkdir -p "$work" && work=$(realpath "$work")
 case $work in
@@ -168,7 +171,7 @@ refused "a symlink to a missing file" "no such file: $files/dangling.ans" -- "$f
 mkfifo "$files/fifo.ans"
 refused "a FIFO" "not a regular file: $files/fifo.ans" -- "$files/fifo.ans"
 refused "a device" "not a regular file: /dev/null" -- /dev/null
-# A file root cannot fail to read: another user, nobody, tries it.
+# The unreadable file, and a readable one beside it, as the user nobody.
 mkdir -p "$work/nobody-tmp"
 chmod 1777 "$work/nobody-tmp"
 make_file "$files/closed.ans"
