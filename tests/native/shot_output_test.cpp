@@ -14,7 +14,6 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/output_file.h"
 #include "platform/png_image.h"
 #include "tests/native/shot_support.h"
 #include "tools/shot/shot_render.h"
@@ -112,9 +111,10 @@ TEST(ShotOutput, FilesAreReplacedWholeAndLinksKept) {
     const std::string target = old_file("target.png", 0604);
     symlink(target.c_str(), in_dir("absolute.png").c_str());
     cases.push_back({"a link to a file", dir + "/absolute.png", target, 0604, target});
-    symlink("target.png", in_dir("step.png").c_str());
+    const std::string chained = old_file("chained.png", 0600);
+    symlink("chained.png", in_dir("step.png").c_str());
     symlink("step.png", in_dir("relative.png").c_str());
-    cases.push_back({"links in a chain, relative", dir + "/relative.png", target, 0604, "step.png"});
+    cases.push_back({"links in a chain, relative", dir + "/relative.png", chained, 0600, "step.png"});
     symlink("later.png", in_dir("dangling.png").c_str());
     cases.push_back({"a link to no file yet", dir + "/dangling.png", in_dir("later.png"), 0666 & ~mask, "later.png"});
     // With a name this long, any temporary named after OUT would be too long.
