@@ -18,7 +18,7 @@ file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/nati
 add_executable(native_tests ${NATIVE_TEST_SOURCES})
 target_link_libraries(native_tests PRIVATE glyphora_core GTest::gtest GTest::gtest_main)
 target_compile_definitions(native_tests PRIVATE
-  GLYPHORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  GLYPHORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" GLYPHORA_VERSION="${PROJECT_VERSION}")
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60
   PROPERTIES ENVIRONMENT "GLYPHORA_BUILD_DIR=${PROJECT_BINARY_DIR}")
 
@@ -35,6 +35,7 @@ file(GLOB SHOT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/shot/*.cpp)
 add_library(glyphora_shot STATIC ${SHOT_SOURCES})
 target_link_libraries(glyphora_shot PUBLIC glyphora_core)
 target_link_libraries(glyphora-shot PRIVATE glyphora_shot)
+target_compile_definitions(glyphora-shot PRIVATE GLYPHORA_VERSION="${PROJECT_VERSION}")
 if(NOT GLYPHORA_SANITIZE)
   # The tool runs once per picture (a file manager's thumbnails, a folder of
   # art): loading and relocating the shared C++ runtime took about 2 of its

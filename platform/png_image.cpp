@@ -1,14 +1,13 @@
 #include "platform/png_image.h"
 
-#include <fcntl.h>
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/output_file.h"
 
 int write_indexed_png(const char* path, uint32_t width, uint32_t height, const uint8_t* indices,
                       const RGBQUAD* colours) {
@@ -53,7 +52,9 @@ namespace {
 // libpng reports through callbacks that jump out of it; the reason is kept in
 // a fixed buffer so that nothing there allocates.
 struct PngSink {
-    std::FILE* file = nullptr;
+    OutputFile* out = nullptr;
+    uint8_t* buffer = nullptr;  // libpng hands over a few bytes at a time
+    size_t used = 0, capacity = 0;
     char reason[256] = "";
 };
 
@@ -68,12 +69,25 @@ void on_png_error(png_structp png, png_const_charp message) {
 
 void on_png_warning(png_structp, png_const_charp) {}
 
+bool flush_sink(PngSink& sink) {
+    const bool ok = write_output(*sink.out, sink.buffer, sink.used);
+    if (!ok) keep_reason(sink, std::strerror(errno));
+    sink.used = 0;
+    return ok;
+}
+
 void write_bytes(png_structp png, png_bytep data, size_t length) {
     PngSink& sink = *static_cast<PngSink*>(png_get_io_ptr(png));
-    if (std::fwrite(data, 1, length, sink.file) != length) {
-        keep_reason(sink, std::strerror(errno));
-        png_error(png, "write failed");
+    if (sink.used + length > sink.capacity && !flush_sink(sink)) png_error(png, "write failed");
+    if (length > sink.capacity) {
+        if (!write_output(*sink.out, data, length)) {
+            keep_reason(sink, std::strerror(errno));
+            png_error(png, "write failed");
+        }
+        return;
     }
+    std::memcpy(sink.buffer + sink.used, data, length);
+    sink.used += length;
 }
 
 void flush_bytes(png_structp) {}
@@ -132,14 +146,20 @@ bool encode(PngSink& sink, const PngRows& rows, const PngPalette* palette,
     return true;
 }
 
-// A new file beside `path` that no one else is writing, or -1 with errno set.
-int create_beside(const std::string& path, std::string& temp) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+// Hands out the row fetched before the output was opened, then the rest.
+struct FirstRowKept {
+    const PngRows& rows;
+    const uint8_t* first;
+};
+
+const uint8_t* kept_row(void* context, uint32_t y) {
+    FirstRowKept& kept = *static_cast<FirstRowKept*>(context);
+    if (y == 0 && kept.first) {
+        const uint8_t* row = kept.first;
+        kept.first = nullptr;
+        return row;
     }
-    return -1;
+    return kept.rows.row(kept.rows.context, y);
 }
 
 bool write_png(const char* path, const PngRows& rows, const PngPalette* palette,
@@ -153,39 +173,29 @@ bool write_png(const char* path, const PngRows& rows, const PngPalette* palette,
     if (!error.empty()) return false;
     std::vector<uint8_t> packed;
     if (palette) packed.resize((size_t(rows.width) * palette->bit_depth + 7) / 8);
+    std::vector<uint8_t> buffer(64u << 10);
 
-    // A folder's name would otherwise become a file beside it.
-    struct stat st {};
-    if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) {
-        error = std::strerror(EISDIR);
+    // The output is opened only once the picture is being made: a run that
+    // fails before, or is stopped while composing, leaves nothing behind.
+    FirstRowKept kept{rows, rows.row(rows.context, 0)};
+    if (!kept.first) {
+        error = "out of memory for its pixels";
         return false;
     }
-    std::string temp;
-    const int fd = create_beside(path, temp);
+    OutputFile out;
+    if (!open_output(path, out, error)) return false;
     PngSink sink;
-    sink.file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-    if (!sink.file) {
-        error = std::strerror(errno);
-        if (fd >= 0) {
-            close(fd);
-            unlink(temp.c_str());
-        }
+    sink.out = &out;
+    sink.buffer = buffer.data();
+    sink.capacity = buffer.size();
+    const PngRows source{rows.width, rows.height, kept_row, &kept};
+    const bool ok = encode(sink, source, palette, compression, packed.data()) && flush_sink(sink);
+    if (!ok) {
+        discard_output(out);
+        error = sink.reason;
         return false;
     }
-    bool ok = encode(sink, rows, palette, compression, packed.data());
-    if (std::fclose(sink.file) != 0 && ok) {
-        keep_reason(sink, std::strerror(errno));
-        ok = false;
-    }
-    if (ok && std::rename(temp.c_str(), path) != 0) {
-        keep_reason(sink, std::strerror(errno));
-        ok = false;
-    }
-    if (!ok) {
-        unlink(temp.c_str());
-        error = sink.reason;
-    }
-    return ok;
+    return finish_output(out, error);
 }
 
 }  // namespace

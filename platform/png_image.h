@@ -44,10 +44,11 @@ struct PngRows {
 };
 
 // Write `rows` to `path` as an indexed PNG with `palette` (from fold_palette),
-// or as an RGB PNG. The file appears whole or not at all: it is written beside
-// `path` and renamed over it. On failure `error` says why (an image too large
-// for PNG, the system's reason a file cannot be made, libpng's message) and any
-// earlier file at `path` is left as it was.
+// or as an RGB PNG, where open_output puts it ("-" standard output). A file
+// appears whole or not at all, and only once the first row has been made. On
+// failure `error` says why (an image too large for PNG, the system's reason a
+// file cannot be made, libpng's message) and any earlier file at `path` is
+// left as it was.
 bool write_palette_png(const char* path, const PngRows& rows, const PngPalette& palette,
                        const PngCompression& compression, std::string& error);
 bool write_rgb_png(const char* path, const PngRows& rows, const PngCompression& compression,

@@ -11,20 +11,27 @@
 #include "tools/shot/shot_render.h"
 
 int main(int argc, char** argv) {
-    const ParsedCommand command = parse_shot_command(argc, argv);
-    if (command.outcome == ParseOutcome::help) {
-        std::printf("%s\n%s", kShotUsage, kShotHelp);
+    ParsedCommand command = parse_shot_command(argc, argv);
+    if (command.outcome == ParseOutcome::help || command.outcome == ParseOutcome::version) {
+        if (command.outcome == ParseOutcome::help)
+            std::printf("%s\n%s", kShotUsage, kShotHelp);
+        else
+            std::printf("glyphora-shot %s\n", GLYPHORA_VERSION);
         return std::fflush(stdout) == 0 ? kShotWritten : kShotFailed;
     }
-    if (command.outcome == ParseOutcome::usage_error) {
+    if (command.outcome == ParseOutcome::run)
+        command.problem = output_problem(command.request, isatty(STDOUT_FILENO) == 1);
+    if (command.outcome == ParseOutcome::usage_error || !command.problem.empty()) {
         std::fprintf(stderr, "glyphora-shot: %s\n%sTry 'glyphora-shot --help' for more.\n",
                      command.problem.c_str(), kShotUsage);
         return kShotUsageError;
     }
     const ShotRequest& request = command.request;
     if (!request.out_dir.empty()) return render_batch(request, stderr, isatty(STDERR_FILENO) == 1);
-    std::string error;
-    if (render_shot(request, request.inputs.front(), request.output, error)) return kShotWritten;
+    std::string error, notice;
+    const bool written = render_shot(request, request.inputs.front(), request.output, error, ShotTuning(), &notice);
+    if (!notice.empty() && written) std::fprintf(stderr, "glyphora-shot: %s\n", notice.c_str());
+    if (written) return kShotWritten;
     std::fprintf(stderr, "glyphora-shot: %s\n", error.c_str());
     return kShotFailed;
 }

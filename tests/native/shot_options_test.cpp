@@ -18,6 +18,7 @@ std::string parse(const std::string& line) {
     for (const std::string& w : words) argv.push_back(w.c_str());
     const ParsedCommand c = parse_shot_command(int(argv.size()), argv.data());
     if (c.outcome == ParseOutcome::help) return "help";
+    if (c.outcome == ParseOutcome::version) return "version";
     if (c.outcome == ParseOutcome::usage_error) return "usage: " + c.problem;
     const ShotRequest& r = c.request;
     std::string s = r.mode == ShotMode::whole ? "whole" : r.mode == ShotMode::thumbnail ? "thumb" : "window";
@@ -38,7 +39,7 @@ TEST(ShotOptions, FormsAndTheirRequests) {
     const char* const cases[][2] = {
         {"a.ans a.png", "window 84x30 <a.ans> -> a.png"},
         {"--size 40x10 --wrap --top 50 --left 7 a b", "window 40x10 wrap top 50 left 7 <a> -> b"},
-        {"--size 0x0 a b", "window 0x0 <a> -> b"},
+        {"--size 1x1 a b", "window 1x1 <a> -> b"},
         {"--left 4294967295 --top 0 a b", "window 84x30 top 0 left 4294967295 <a> -> b"},
         {"--whole --wrap a b", "whole wrap <a> -> b"},
         {"a --whole b", "whole <a> -> b"},
@@ -47,6 +48,11 @@ TEST(ShotOptions, FormsAndTheirRequests) {
         {"a --out-dir out", "window 84x30 <a> into out"},
         {"-- --whole -x", "window 84x30 <--whole> -> -x"},
         {"- b", "window 84x30 <-> -> b"},
+        {"- -", "window 84x30 <-> -> -"},
+        {"--whole --out-dir out - a", "whole <-> <a> into out"},
+        {"a b --version", "version"},
+        {"--version --help", "version"},
+        {"-- --version b", "window 84x30 <--version> -> b"},
         {"--whole a b --help", "help"},
         {"-h", "help"},
         {"--bogus -h", "usage: unknown option --bogus"},
@@ -69,6 +75,9 @@ TEST(ShotOptions, WrongLinesNameTheirProblem) {
         {"--size -80x25 a b", "expected COLSxROWS"},
         {"--size 80X25 a b", "expected COLSxROWS"},
         {"--size 4294967296x1 a b", "expected COLSxROWS"},
+        {"--size 0x0 a b", "a window has at least one column and one row"},
+        {"--size 0x25 a b", "a window has at least one column"},
+        {"--size 80x0 a b", "a window has at least one column"},
         {"--top -1 a b", "expected a row or column number"},
         {"--top 1.5 a b", "expected a row or column number"},
         {"--left '' a b", "expected a row or column number"},
@@ -94,4 +103,17 @@ TEST(ShotOptions, WrongLinesNameTheirProblem) {
         EXPECT_EQ(got.rfind("usage: ", 0), 0u) << c[0] << " -> " << got;
         EXPECT_NE(got.find(c[1]), std::string::npos) << c[0] << " -> " << got;
     }
+}
+
+TEST(ShotOptions, APictureForStandardOutputIsNotSentToATerminal) {
+    ShotRequest to_file, to_output, folder;
+    to_file.output = "out.png";
+    to_output.output = "-";
+    folder.out_dir = "-";
+    folder.inputs = {"-"};
+    EXPECT_EQ(output_problem(to_file, true), "");
+    EXPECT_EQ(output_problem(to_output, false), "");
+    EXPECT_EQ(output_problem(folder, true), "");
+    EXPECT_EQ(output_problem(to_output, true),
+              "OUT is - (standard output), which is a terminal: redirect it to a file or a program");
 }

@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <list>
+#include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -139,6 +144,58 @@ inline Picture window_picture(const std::string& file, uint32_t columns, uint32_
 
 inline std::string size_of(const Picture& p) {
     return p.ok ? std::to_string(p.width) + "x" + std::to_string(p.height) : "none";
+}
+
+// A PNG held in memory (read from a pipe), decoded as read_png decodes a file.
+inline Picture png_from_bytes(const std::string& bytes) {
+    Picture p;
+    std::FILE* f = bytes.empty() ? nullptr : fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    if (!f) return p;
+    p.ok = decode_png(f, p);
+    std::fclose(f);
+    if (!p.ok) p = Picture();
+    return p;
+}
+
+inline std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The tool built beside this test binary.
+inline std::string tool_path() {
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "glyphora-shot").string();
+}
+
+inline std::string shell_quoted(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct ToolRun {
+    int code = -1;
+    std::string out, err;
+};
+
+// `command` run by bash (a pipeline fails when any of its commands does), with
+// no input and its output and errors kept.
+inline ToolRun run_command(TempFiles& files, const std::string& command) {
+    const std::string out = files.name(".out"), err = files.name(".err");
+    const int raw = std::system(("bash -o pipefail -c " + shell_quoted(command) + " </dev/null >" +
+                                 shell_quoted(out) + " 2>" + shell_quoted(err)).c_str());
+    return ToolRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+}
+
+// The tool with `args` (words; $NAME replaced from `names`), run through
+// `wrapper` (a command that takes the tool's command line and a file) if given.
+inline ToolRun run_tool(TempFiles& files, const std::string& args, const std::map<std::string, std::string>& names,
+                        const std::string& wrapper = "") {
+    std::string command = shell_quoted(tool_path());
+    std::istringstream words(args);
+    for (std::string w; words >> w;) command += " " + shell_quoted(names.count(w) ? names.at(w) : w);
+    if (!wrapper.empty()) command = wrapper + " " + shell_quoted(command) + " /dev/null";
+    return run_command(files, command);
 }
 
 }  // namespace shot_support

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <map>
 
-std::string batch_output_path(const std::string& dir, const std::string& input) {
+std::string batch_output_path(const std::string& dir, const std::string& input, bool whole_name) {
     const size_t slash = input.find_last_of('/');
     std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
     // A leading dot names a hidden file; it is no extension.
     const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    if (dot != std::string::npos && dot > 0 && !whole_name) name.erase(dot);
     const bool joined = dir.empty() || dir.back() == '/';
     return dir + (joined ? "" : "/") + name + ".png";
 }
@@ -37,24 +37,26 @@ int render_batch(const ShotRequest& request, std::FILE* errors, bool progress, c
     progress = progress && total >= kProgressFiles;
     std::map<std::string, const std::string*> written_from;
     int status = kShotWritten;
-    std::string error;
+    std::string error, notice;
     for (size_t i = 0; i < total; ++i) {
         const std::string& input = request.inputs[i];
         if (progress) std::fprintf(errors, "\r\x1b[K%zu/%zu %s", i, total, input.c_str());
-        const std::string output = batch_output_path(request.out_dir, input);
-        const auto earlier = written_from.emplace(output, &input);
+        std::string output = batch_output_path(request.out_dir, input);
+        if (written_from.count(output)) output = batch_output_path(request.out_dir, input, true);
+        const auto earlier = written_from.find(output);
         bool ok;
-        if (!earlier.second) {
-            error = "cannot write " + output + " for " + input + ": it is the picture of " + *earlier.first->second;
+        if (earlier != written_from.end()) {
+            error = "cannot write " + output + " for " + input + ": it is the picture of " + *earlier->second;
             ok = false;
         } else {
-            ok = render_shot(request, input, output, error, tuning);
+            ok = render_shot(request, input, output, error, tuning, &notice);
         }
-        if (!ok) {
+        if (ok) written_from.emplace(output, &input);
+        if (!ok || !notice.empty()) {
             clear_progress(errors, progress);
-            std::fprintf(errors, "glyphora-shot: %s\n", error.c_str());
-            status = kShotFailed;
+            std::fprintf(errors, "glyphora-shot: %s\n", (ok ? notice : error).c_str());
         }
+        if (!ok) status = kShotFailed;
     }
     clear_progress(errors, progress);
     return status;

@@ -9,11 +9,15 @@
 // Below this many files no progress line is shown: they are over at once.
 constexpr size_t kProgressFiles = 10;
 
-// DIR/NAME.png, NAME being the input's file name without its extension.
-std::string batch_output_path(const std::string& dir, const std::string& input);
+// DIR/NAME.png, NAME being the input's file name without its extension; with
+// `whole_name`, DIR/NAME.EXT.png, the name a later file takes when an
+// earlier one of the run wrote its NAME.png.
+std::string batch_output_path(const std::string& dir, const std::string& input, bool whole_name = false);
 
-// Renders request.inputs into request.out_dir, each failure a line on `errors`
-// ("glyphora-shot: " and the message). With `progress`, a line on `errors`
+// Renders request.inputs into request.out_dir, each failure and each picture a
+// limit cut a line on `errors` ("glyphora-shot: " and the message). A later
+// file whose NAME.png an earlier one wrote takes NAME.EXT.png; when that is
+// taken too, it fails. With `progress`, a line on `errors`
 // that each file rewrites (done of total, the current file). The exit code:
 // kShotWritten when every PNG was written, else kShotFailed.
 int render_batch(const ShotRequest& request, std::FILE* errors, bool progress,

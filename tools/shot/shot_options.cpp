@@ -2,15 +2,20 @@
 
 #include <cstring>
 
+#include "platform/output_file.h"
+
 const char kShotUsage[] =
     "usage: glyphora-shot [--size COLSxROWS | --whole | --thumbnail PX] [--wrap] [--top ROW] [--left COL]\n"
     "                     FILE OUT.png\n"
-    "       glyphora-shot [options] --out-dir DIR FILE...\n";
+    "       glyphora-shot [options] --out-dir DIR FILE...\n"
+    "       glyphora-shot --help | --version\n";
 
 const char kShotHelp[] =
     "Renders ANSI and ASCII art as Glyphora's window shows it, as a PNG.\n"
     "\n"
-    "  --size COLSxROWS  a window of COLS x ROWS character cells (84x30 when not given)\n"
+    "  --size COLSxROWS  a window of COLS x ROWS character cells (84x30 when not\n"
+    "                    given); one larger than the viewer's frame (64 MiB) keeps\n"
+    "                    the rows that fit, and a line on standard error says so\n"
     "  --whole           the whole text: as many columns as its widest line, as many\n"
     "                    rows as it has\n"
     "  --thumbnail PX    the top of the piece at its full width, at most as tall as it\n"
@@ -19,8 +24,16 @@ const char kShotHelp[] =
     "  --top ROW         scroll down to row ROW (not with --whole)\n"
     "  --left COL        scroll right to column COL (only in a window)\n"
     "  --out-dir DIR     one PNG per FILE, named DIR/NAME.png after FILE's name\n"
-    "                    without its extension; the other files go on when one fails\n"
+    "                    without its extension, or DIR/NAME.EXT.png when an earlier\n"
+    "                    FILE took that name; the other files go on when one fails\n"
     "  -h, --help        this text\n"
+    "  --version         the program's name and version\n"
+    "\n"
+    "FILE - reads standard input, OUT.png - writes standard output (not a terminal):\n"
+    "  cat art.ans | glyphora-shot - - | display\n"
+    "OUT.png is replaced whole once its picture is made, never left half-written;\n"
+    "through a symlink, its target is replaced and the link kept. A FIFO or a\n"
+    "device is written straight through.\n"
     "\n"
     "Exit status: 0 every PNG was written, 1 a file could not be read or a PNG not\n"
     "written, 2 a bad command line.\n";
@@ -88,6 +101,8 @@ public:
             r.sized = true;
             if (!parse_size(value, r.columns, r.rows))
                 return fail("--size " + std::string(value) + ": expected COLSxROWS, such as 80x25");
+            if (r.columns == 0 || r.rows == 0)
+                return fail("--size " + std::string(value) + ": a window has at least one column and one row");
             return choose_mode(arg);
         }
         if (name == "--thumbnail") {
@@ -147,6 +162,10 @@ ParsedCommand parse_shot_command(int argc, const char* const* argv) {
             p.result.outcome = ParseOutcome::help;
             return p.result;
         }
+        if (!options_done && !std::strcmp(arg, "--version")) {
+            p.result.outcome = ParseOutcome::version;
+            return p.result;
+        }
         if (!options_done && !std::strcmp(arg, "--")) {
             options_done = true;
         } else if (!options_done && arg[0] == '-' && arg[1] != '\0') {
@@ -160,4 +179,9 @@ ParsedCommand parse_shot_command(int argc, const char* const* argv) {
     }
     if (p.check_combination()) p.result.outcome = ParseOutcome::run;
     return p.result;
+}
+
+std::string output_problem(const ShotRequest& request, bool output_is_terminal) {
+    if (!request.out_dir.empty() || !is_standard_output(request.output.c_str()) || !output_is_terminal) return "";
+    return "OUT is - (standard output), which is a terminal: redirect it to a file or a program";
 }

@@ -28,7 +28,7 @@ struct ShotRequest {
     std::string out_dir;  // empty unless --out-dir
 };
 
-enum class ParseOutcome { run, help, usage_error };
+enum class ParseOutcome { run, help, version, usage_error };
 
 struct ParsedCommand {
     ParseOutcome outcome = ParseOutcome::usage_error;
@@ -41,6 +41,10 @@ ParsedCommand parse_shot_command(int argc, const char* const* argv);
 // The usage lines, and the whole --help text (which ends with the exit codes).
 extern const char kShotUsage[];
 extern const char kShotHelp[];
+
+// Why `request` cannot run where its output would go, or "" when it can: a
+// PNG for standard output is not sent to a terminal.
+std::string output_problem(const ShotRequest& request, bool output_is_terminal);
 
 // Exit codes.
 constexpr int kShotWritten = 0;

@@ -1,12 +1,15 @@
 #include "tools/shot/shot_render.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
+#include "platform/output_file.h"
 #include "platform/png_palette.h"
 #include "shell/input_rules.h"
 #include "tools/shot/area_scale.h"
+#include "tools/shot/input_bytes.h"
 #include "tools/shot/shot_view.h"
 #include "tools/shot/text_extent.h"
 #include "tools/shot/thumbnail_size.h"
@@ -46,10 +49,19 @@ uint32_t band_bytes(const ShotTuning& tuning, uint32_t columns, uint32_t rows) {
     return static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(tuning.band_bytes, few_enough), kMaxFrameBytes));
 }
 
-bool same_file(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+// Whether writing `output` would replace the file `input` is read from.
+// Only a file can be replaced; "-" is the standard stream on each side.
+bool same_file(const std::string& input, const std::string& output) {
+    struct stat in {}, out {};
+    const bool read = is_standard_stream(input) ? fstat(STDIN_FILENO, &in) == 0 : stat(input.c_str(), &in) == 0;
+    const bool written = is_standard_output(output.c_str()) ? fstat(STDOUT_FILENO, &out) == 0
+                                                            : stat(output.c_str(), &out) == 0;
+    return read && written && S_ISREG(in.st_mode) && S_ISREG(out.st_mode) && in.st_dev == out.st_dev &&
+           in.st_ino == out.st_ino;
+}
+
+std::string cells(uint32_t columns, uint32_t rows) {
+    return std::to_string(columns) + "x" + std::to_string(rows);
 }
 
 class Shot {
@@ -59,6 +71,7 @@ public:
     const std::string& output;
     std::string& error;
     const ShotTuning& tuning;
+    std::string* notice;
     ShotView view;
 
     bool fail(const std::string& message) {
@@ -78,6 +91,19 @@ public:
         return problem.empty() || fail(input + ": " + problem);
     }
 
+    // A window larger than the frame holds is drawn as the program draws it,
+    // cut; the person who asked for it is told.
+    void note_cut_window(const Viewer& v) {
+        if (!notice || !request.sized || (v.view_cols == request.columns && v.view_rows == request.rows)) return;
+        const CellSize most = fit_cells(request.columns, request.rows, kMaxFrameBytes);
+        const bool frame_limit = most.columns == v.view_cols && most.rows == v.view_rows;
+        *notice = input + ": drew " + cells(v.view_cols, v.view_rows) + " of the " +
+                  cells(request.columns, request.rows) + " cells asked for: " +
+                  (frame_limit ? "the viewer's frame holds at most " + std::to_string(kMaxFrameBytes / kCellBytes) +
+                                     " cells (" + std::to_string(kMaxFrameBytes >> 20) + " MiB)"
+                               : std::string("no memory for a larger frame"));
+    }
+
     // What the window shows after the size report, the open and the scrolls.
     bool window() {
         const CellSize size{request.columns, request.rows};
@@ -87,6 +113,7 @@ public:
         if (request.has_left) v.scroll_horizontal(kScrollAbsolute, request.left);
         v.paint(1);
         if (!fits_png(v.frame_width, v.frame_height)) return false;
+        note_cut_window(v);
         UsedIndices used;
         mark_used_indices(v.frame.get(), uint64_t(v.frame_width) * v.frame_height, used);
         const PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
@@ -152,13 +179,14 @@ public:
 }  // namespace
 
 bool render_shot(const ShotRequest& request, const std::string& input, const std::string& output,
-                 std::string& error, const ShotTuning& tuning) {
+                 std::string& error, const ShotTuning& tuning, std::string* notice) {
     error.clear();
+    if (notice) notice->clear();
     if (same_file(input, output)) {
         error = "cannot write " + output + ": it is " + input + " itself";
         return false;
     }
-    Shot shot{request, input, output, error, tuning, ShotView()};
+    Shot shot{request, input, output, error, tuning, notice, ShotView()};
     switch (request.mode) {
         case ShotMode::whole: return shot.whole();
         case ShotMode::thumbnail: return shot.thumbnail();

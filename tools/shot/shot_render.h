@@ -18,6 +18,8 @@ struct ShotTuning {
 };
 
 // True when `output` now holds the PNG of `input`; otherwise false, with the
-// message (which names the file concerned and the reason) in `error`.
+// message (which names the file concerned and the reason) in `error`. "-" as
+// input is standard input, as output standard output. When a limit cut the
+// picture, `notice` (if given) says what was drawn and why.
 bool render_shot(const ShotRequest& request, const std::string& input, const std::string& output,
-                 std::string& error, const ShotTuning& tuning = ShotTuning());
+                 std::string& error, const ShotTuning& tuning = ShotTuning(), std::string* notice = nullptr);

@@ -1,0 +1,228 @@
+#include "platform/output_file.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Short, so that beside any valid name it still is one; hidden, so that a
+// folder listing does not show it while it is written.
+constexpr char kTempPattern[] = ".glyphora-shot-XXXXXX";
+
+// The one temporary, where the signal handler can reach it without allocating.
+char g_temp_name[PATH_MAX + 1];
+volatile sig_atomic_t g_temp_armed = 0;
+
+void remove_temp_and_end(int signal_number) {
+    if (g_temp_armed) unlink(g_temp_name);
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(signal_number, &default_action, nullptr);
+    raise(signal_number);  // delivered as the handler returns: the program ends as it would have
+}
+
+void catch_ending_signals() {
+    static bool caught = false;
+    if (caught) return;
+    caught = true;
+    for (int signal_number : {SIGINT, SIGTERM}) {
+        struct sigaction present {};
+        // A signal ignored (nohup, a background job) or handled elsewhere is left so.
+        if (sigaction(signal_number, nullptr, &present) != 0 || (present.sa_flags & SA_SIGINFO) ||
+            present.sa_handler != SIG_DFL)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = remove_temp_and_end;
+        sigemptyset(&action.sa_mask);
+        sigaddset(&action.sa_mask, SIGINT);
+        sigaddset(&action.sa_mask, SIGTERM);
+        sigaction(signal_number, &action, nullptr);
+    }
+}
+
+// Holds SIGINT and SIGTERM back while the temporary's name and its existence
+// change together, so the handler never sees one without the other.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGINT);
+        sigaddset(&held, SIGTERM);
+        sigprocmask(SIG_BLOCK, &held, &before_);
+    }
+    ~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+
+private:
+    sigset_t before_;
+};
+
+bool fail(std::string& error, int error_number) {
+    error = std::strerror(error_number);
+    return false;
+}
+
+std::string folder_of(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The name `path` leads to once its symlinks are followed by name: a link to
+// a missing file leads to that file's name, as redirection writes through
+// it. False with errno set when a link cannot be read or there are more than
+// the system follows.
+bool follow_links(std::string& path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        char text[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), text, sizeof text);
+        if (length <= 0 || size_t(length) >= sizeof text) {
+            if (length >= 0) errno = ENAMETOOLONG;
+            return false;
+        }
+        const std::string next(text, size_t(length));
+        path = next[0] == '/' ? next : folder_of(path) + "/" + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+bool open_straight(const char* path, int flags, OutputFile& out, std::string& error) {
+    out.fd = open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY | flags);
+    return out.fd >= 0 || fail(error, errno);
+}
+
+void remove_temp(OutputFile& out) {
+    if (out.temp.empty()) return;
+    EndingSignalsHeld held;
+    unlink(out.temp.c_str());
+    g_temp_armed = 0;
+    out.temp.clear();
+}
+
+// A temporary beside `target`, with the permissions of the file it replaces
+// (`existing`) or of a new file.
+bool open_temporary(const std::string& target, const struct stat* existing, OutputFile& out,
+                    std::string& error) {
+    const std::string folder = folder_of(target);
+    const std::string pattern = folder + (folder.back() == '/' ? "" : "/") + kTempPattern;
+    if (pattern.size() >= sizeof g_temp_name) return fail(error, ENAMETOOLONG);
+    catch_ending_signals();
+    {
+        EndingSignalsHeld held;
+        std::memcpy(g_temp_name, pattern.c_str(), pattern.size() + 1);
+        out.fd = mkostemp(g_temp_name, O_CLOEXEC);
+        if (out.fd < 0) return fail(error, errno);
+        g_temp_armed = 1;
+        out.temp = g_temp_name;
+        out.target = target;
+    }
+    mode_t mode;
+    if (existing) {
+        // Kept where the system allows it, as writing into the file would.
+        if (existing->st_uid != geteuid() || existing->st_gid != getegid()) {
+            if (fchown(out.fd, existing->st_uid, existing->st_gid) != 0) {
+            }
+        }
+        mode = existing->st_mode & 0777;
+    } else {
+        mode = umask(0);
+        umask(mode);
+        mode = 0666 & ~mode;
+    }
+    if (fchmod(out.fd, mode) != 0) {
+        const int reason = errno;
+        discard_output(out);
+        return fail(error, reason);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool is_standard_output(const char* path) {
+    return std::strcmp(path, "-") == 0;
+}
+
+bool open_output(const char* path, OutputFile& out, std::string& error) {
+    out = OutputFile();
+    if (is_standard_output(path)) {
+        out.fd = STDOUT_FILENO;
+        out.standard = true;
+        return true;
+    }
+    struct stat st {};
+    const bool exists = stat(path, &st) == 0;
+    if (!exists && errno != ENOENT) return fail(error, errno);
+    if (exists && S_ISDIR(st.st_mode)) return fail(error, EISDIR);
+    if (exists && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) return open_straight(path, 0, out, error);
+    if (exists && !S_ISREG(st.st_mode)) {
+        error = "not a file, a FIFO or a character device";
+        return false;
+    }
+    std::string target = path;
+    if (!follow_links(target)) return fail(error, errno);
+    if (!exists) return open_temporary(target, nullptr, out, error);
+    // A link only the system can follow (/dev/stdout, /proc/self/fd/1) names
+    // no file that could be replaced: the file it reaches is written into.
+    struct stat named {};
+    if (lstat(target.c_str(), &named) != 0 || named.st_dev != st.st_dev || named.st_ino != st.st_ino)
+        return open_straight(path, O_TRUNC, out, error);
+    // A file the person may not write is not replaced either.
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return fail(error, errno);
+    return open_temporary(target, &st, out, error);
+}
+
+bool write_output(OutputFile& out, const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = write(out.fd, bytes, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = EIO;
+            return false;
+        }
+        bytes += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+bool finish_output(OutputFile& out, std::string& error) {
+    const int fd = out.fd;
+    out.fd = -1;
+    if (out.standard) return true;
+    if (close(fd) != 0) {
+        const int reason = errno;
+        remove_temp(out);
+        return fail(error, reason);
+    }
+    if (out.temp.empty()) return true;
+    int reason = 0;
+    {
+        EndingSignalsHeld held;
+        if (rename(out.temp.c_str(), out.target.c_str()) != 0) {
+            reason = errno;
+            unlink(out.temp.c_str());
+        }
+        g_temp_armed = 0;
+        out.temp.clear();
+    }
+    return reason == 0 || fail(error, reason);
+}
+
+void discard_output(OutputFile& out) {
+    if (out.fd >= 0 && !out.standard) close(out.fd);
+    out.fd = -1;
+    remove_temp(out);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Where a picture is written, as shell redirection and cp write: a file or a
+// new name is replaced whole, never seen half-written (a temporary beside it,
+// renamed over it); a symlink's target is replaced so and the link kept; a
+// FIFO, a character device and "-" (standard output) are written straight
+// through. The temporary is removed on failure and when SIGINT or SIGTERM
+// ends the program. One output is open at a time.
+#include <cstddef>
+#include <string>
+
+struct OutputFile {
+    int fd = -1;
+    bool standard = false;  // standard output: left open at the end
+    std::string temp;       // the temporary, when `target` is replaced through one
+    std::string target;
+};
+
+// "-" names standard output.
+bool is_standard_output(const char* path);
+
+// Opens `path` for writing. False with the reason in `error` (a folder, a
+// block device or socket, the system's reason), nothing made.
+bool open_output(const char* path, OutputFile& out, std::string& error);
+
+// Writes all `size` bytes; false with errno set.
+bool write_output(OutputFile& out, const void* data, size_t size);
+
+// Closes the output and puts a temporary in place of its target. False with
+// the reason in `error`, the temporary removed and the target as it was.
+bool finish_output(OutputFile& out, std::string& error);
+
+// Closes the output and removes the temporary, if any.
+void discard_output(OutputFile& out);
