@@ -135,7 +135,6 @@ TEST(AnsiDecode, SequencesAlikeInTheirFirstBytesEachActAsThemselves) {
     const struct { const char* what; std::string head; int count; const char* after; } families[] = {
         {"ESC[0;1;37; then 0 to 999", "[0;1;37;", 1000, "m"},
         {"ESC[5;33;4 then 0 to 999", "[5;33;4", 1000, "m"},
-        {"ESC[1;31m, ESC[44;3 then 0 to 999", "[44;3", 1000, ";1;31m"},
         {"sixteen zeros then 0 to 299 blanks", "[0000000000000000", 300, "C"},
     };
     for (const auto& family : families) {
