@@ -125,7 +125,11 @@ TEST(AnsiDecode, SequencesAlikeInTheirFirstBytesEachActAsThemselves) {
         {"longer than sixteen bytes, the first sixteen alike",
          esc("[" + zeros + "5C") + esc("[" + zeros + "055C") + rep(16, 'z'), rep(60, ' ') + rep(16, 'z'), Bytes(76, 0)},
         {"the same sixteen bytes, then different counts",
-         [&] { std::string s = "x"; for (int n = 1; n <= 40; ++n) s += esc("[" + zeros + std::to_string(n) + "C") + "x"; return s; }(),
+         [&] {
+             std::string s = "x";
+             for (int n = 1; n <= 40; ++n) s += esc("[" + zeros + std::to_string(n) + "C") + "x";
+             return s;
+         }(),
          blanks_after, Bytes(blanks_after.size(), 0)},
     };
     for (const auto& c : cases) {
@@ -140,7 +144,8 @@ TEST(AnsiDecode, SequencesAlikeInTheirFirstBytesEachActAsThemselves) {
     for (const auto& family : families) {
         std::string input = esc("[1;31m");
         for (int n = 0; n < family.count; ++n) input += esc(family.head + std::to_string(n) + family.after) + "x";
-        const ReferenceText ref = reference_decode(reinterpret_cast<const uint8_t*>(input.data()), input.size(), kMaxForwardBlanks);
+        const ReferenceText ref =
+            reference_decode(reinterpret_cast<const uint8_t*>(input.data()), input.size(), kMaxForwardBlanks);
         SCOPED_TRACE(family.what);
         expect_decoded(input, std::string(ref.text.begin(), ref.text.end()), ref.attrs, kMaxForwardBlanks, false);
     }
