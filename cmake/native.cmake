@@ -62,6 +62,15 @@ endforeach()
 add_custom_target(man_pages ALL DEPENDS ${PACKED_MAN_PAGES})
 install(FILES ${PACKED_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The file types the Debian package declares, as desktops read them, in a
+# private MIME database: the package test checks the same after dpkg -i.
+if(NOT GLYPHORA_SANITIZE)
+  add_test(NAME Packaging.file_types
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/packaging/mime_types_test.sh
+                   ${PROJECT_SOURCE_DIR}/packaging/linux/glyphora-mime.xml ${PROJECT_SOURCE_DIR}/samples
+                   ${PROJECT_BINARY_DIR}/mime-types-test)
+endif()
+
 if(NOT GLYPHORA_SANITIZE)
   find_package(benchmark REQUIRED)
   file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)

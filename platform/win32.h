@@ -25,7 +25,9 @@
 // - MessageBoxA: the one error message, returning after OK.
 // - GetOpenFileNameA: lets the user pick an existing file; fills the caller's
 //   260-byte buffer with its path, or leaves it empty on cancel.
-// - DragQueryFileA: copies the path of file 0 of a drop into a 260-byte buffer.
+// - DragQueryFileA: with no buffer, the length of the path of file 0 of a drop
+//   (its NUL not counted); with one, copies as much of the path as fits before
+//   a NUL, cut short when it does not fit, and returns the bytes copied.
 // - InitCommonControls: prepares the common controls; no result used.
 // - GetSystemDefaultLCID, GetModuleHandleA: the default locale (its low 16 bits
 //   are the language); the program's own module handle.
@@ -72,6 +74,7 @@ typedef HKEY* PHKEY;
 typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef struct SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+typedef struct HDROP__* HDROP;
 
 #ifndef TRUE
 #define TRUE 1
@@ -164,4 +167,6 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD reserved, LPSTR key_
 LONG WINAPI RegSetValueA(HKEY key, LPCSTR sub_key, DWORD type, LPCSTR data, DWORD count);
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size);
+
+UINT WINAPI DragQueryFileA(HDROP drop, UINT file, LPSTR buffer, UINT size);
 #endif

@@ -15,3 +15,11 @@ char* chosen_path(uint32_t result, char* buffer, uint32_t size) {
     if (result == 0 || buffer == nullptr || size == 0 || buffer[0] == '\0') return nullptr;
     return std::memchr(buffer, '\0', size) ? buffer : nullptr;
 }
+
+char* dropped_path(HDROP drop, char* buffer, uint32_t size) {
+    if (buffer == nullptr) return nullptr;
+    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    if (length >= size) return nullptr;
+    const UINT copied = DragQueryFileA(drop, 0, buffer, size);
+    return copied == length ? chosen_path(copied, buffer, size) : nullptr;
+}

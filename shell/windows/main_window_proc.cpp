@@ -66,9 +66,9 @@ void on_scroll_bar(HWND window, int bar, WPARAM wparam) {
 void on_drop(HDROP drop) {
     char* buffer = reusable_path_buffer(*viewer);
     // The first file; the rest are ignored.
-    const UINT copied = buffer ? DragQueryFileA(drop, 0, buffer, kPathSize) : 0;
+    char* path = dropped_path(drop, buffer, kPathSize);
     DragFinish(drop);
-    after_open(viewer->open(chosen_path(copied, buffer, kPathSize)));
+    after_open(viewer->open(path));
 }
 
 }  // namespace

@@ -109,6 +109,48 @@ TEST(AnsiDecode, RepeatedSequencesAgreeWithTheReference) {
     }
 }
 
+// A sequence met again is found by its bytes: one that shares its first bytes
+// with another, or two too long to be kept whole that share all that is kept,
+// must each still act as itself. The families put hundreds of look-alikes
+// through the table, so some share a place in it whatever the place is taken
+// from, and vary in length and effect, so a mix-up shows.
+TEST(AnsiDecode, SequencesAlikeInTheirFirstBytesEachActAsThemselves) {
+    const std::string zeros = rep(16, '0');
+    std::string blanks_after = "x";
+    for (int n = 1; n <= 40; ++n) blanks_after += rep(n, ' ') + "x";
+    const struct { const char* what; std::string input, text; Bytes attrs; } cases[] = {
+        {"the first eight bytes alike, the background set and then not",
+         esc("[44m") + esc("[0;1;37;41mA") + esc("[44m") + esc("[0;1;37;589mB") + rep(16, 'z'),
+         "AB" + rep(16, 'z'), [] { Bytes a(18, 103); a[0] = 79; return a; }()},
+        {"longer than sixteen bytes, the first sixteen alike",
+         esc("[" + zeros + "5C") + esc("[" + zeros + "055C") + rep(16, 'z'), rep(60, ' ') + rep(16, 'z'), Bytes(76, 0)},
+        {"the same sixteen bytes, then different counts",
+         [&] {
+             std::string s = "x";
+             for (int n = 1; n <= 40; ++n) s += esc("[" + zeros + std::to_string(n) + "C") + "x";
+             return s;
+         }(),
+         blanks_after, Bytes(blanks_after.size(), 0)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        expect_decoded(c.input, c.text, c.attrs);
+    }
+    const struct { const char* what; std::string head; int count; const char* after; } families[] = {
+        {"ESC[0;1;37; then 0 to 999", "[0;1;37;", 1000, "m"},
+        {"ESC[5;33;4 then 0 to 999", "[5;33;4", 1000, "m"},
+        {"sixteen zeros then 0 to 299 blanks", "[0000000000000000", 300, "C"},
+    };
+    for (const auto& family : families) {
+        std::string input = esc("[1;31m");
+        for (int n = 0; n < family.count; ++n) input += esc(family.head + std::to_string(n) + family.after) + "x";
+        const ReferenceText ref =
+            reference_decode(reinterpret_cast<const uint8_t*>(input.data()), input.size(), kMaxForwardBlanks);
+        SCOPED_TRACE(family.what);
+        expect_decoded(input, std::string(ref.text.begin(), ref.text.end()), ref.attrs, kMaxForwardBlanks, false);
+    }
+}
+
 TEST(LineMeasure, CountsLineEndsAndWidestLine) {
     const struct { std::string text; uint32_t line_count, max_line_width; } cases[] = {
         {"", 0, 1}, {"abc", 0, 4}, {"abc\n", 1, 4}, {"abc\r\n", 1, 4}, {"ab\r\rcd", 1, 3}, {"\n\n", 2, 1},

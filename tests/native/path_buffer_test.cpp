@@ -3,6 +3,9 @@
 #include "shell/path_buffer.h"
 
 #include <cstring>
+#include <string>
+
+#include "platform/virtual_drop.h"
 
 #include "tests/native/allocation_failure.h"
 #include "tests/native/view_fixture.h"
@@ -30,7 +33,64 @@ TEST(ChosenPath, OnlyASuccessfulCallWithAnEndedPathGivesOne) {
     }
 }
 
+// The stand-in answers as Windows does, the cut-short copy included, so that
+// the rule below is tried against what the real call hands over.
+TEST(VirtualDrop, AnswersAsDragQueryFileADoes) {
+    HDROP__ drop{{std::string(300, 'a'), "C:\\b.ans"}};
+    char buffer[kPathSize];
+    std::memset(buffer, 0xCD, sizeof buffer);
+    EXPECT_EQ(DragQueryFileA(&drop, 0xFFFFFFFFu, nullptr, 0), 2u) << "the file count";
+    EXPECT_EQ(DragQueryFileA(&drop, 0, nullptr, 0), 300u) << "the length, without the NUL";
+    EXPECT_EQ(DragQueryFileA(&drop, 0, buffer, kPathSize), kPathSize - 1) << "what fits";
+    EXPECT_EQ(std::string(buffer), std::string(kPathSize - 1, 'a')) << "cut short and ended";
+    EXPECT_EQ(DragQueryFileA(&drop, 1, buffer, kPathSize), 8u);
+    EXPECT_STREQ(buffer, "C:\\b.ans");
+    EXPECT_EQ(DragQueryFileA(&drop, 2, buffer, kPathSize), 0u) << "no third file";
+}
+
+// A dropped path opens only when it fits the buffer with its NUL; a longer one
+// opens nothing, as a cancelled dialog.
+TEST(DroppedPath, OnlyAPathThatFitsWithItsNulIsOne) {
+    for (const uint32_t length : {0u, 1u, 258u, 259u, 260u, 261u, 300u, 70000u}) {
+        HDROP__ drop{{std::string(length, 'a'), "second.ans"}};
+        char buffer[kPathSize];
+        std::memset(buffer, 0xCD, sizeof buffer);
+        const bool fits = length > 0 && length < kPathSize;
+        EXPECT_EQ(dropped_path(&drop, buffer, kPathSize), fits ? buffer : nullptr) << length;
+        if (fits) {
+            EXPECT_EQ(std::string(buffer), drop.paths[0]) << length;
+        }
+    }
+    HDROP__ empty;
+    char buffer[kPathSize] = "left over";
+    EXPECT_EQ(dropped_path(&empty, buffer, kPathSize), nullptr) << "a drop of no files";
+    HDROP__ one{{"a.ans"}};
+    EXPECT_EQ(dropped_path(&one, nullptr, kPathSize), nullptr) << "no buffer";
+}
+
 class PathBuffer : public ViewFixture {};
+
+// The cut-short path names a file that exists: the drop must not open it.
+TEST_F(PathBuffer, ADropTooLongForTheBufferOpensNothingEvenWhereItsCutShortPathIsAFile) {
+    attach();
+    const std::string folder = ::testing::TempDir();
+    ASSERT_LT(folder.size() + 8, kPathSize - 1);
+    const std::string fitting = folder + "glyphora_" + std::to_string(getpid()) + "_" +
+                                std::string(kPathSize - 1 - folder.size() - 10 - std::to_string(getpid()).size(), 'p');
+    ASSERT_EQ(fitting.size(), kPathSize - 1u);
+    ASSERT_EQ(viewer.open(write_file("shown\n")), 1);
+    std::FILE* f = std::fopen(fitting.c_str(), "wb");
+    ASSERT_TRUE(f && std::fputs("\x1b[31mother\n", f) >= 0 && !std::fclose(f));
+    for (const std::string& tail : {std::string("x"), std::string(".ans"), "/" + std::string(40, 'q')}) {
+        HDROP__ drop{{fitting + tail}};
+        EXPECT_EQ(viewer.open(dropped_path(&drop, reusable_path_buffer(viewer), kPathSize)), 0) << tail;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(viewer.cur_text), viewer.document->text_length), "shown\n");
+    }
+    HDROP__ drop{{fitting}};
+    EXPECT_EQ(viewer.open(dropped_path(&drop, reusable_path_buffer(viewer), kPathSize)), 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(viewer.cur_text), viewer.document->text_length), "other\n");
+    std::remove(fitting.c_str());
+}
 
 TEST_F(PathBuffer, EveryOpenReusesTheDocumentsOwnBufferAndAllocatesNoneForIt) {
     attach();

@@ -44,29 +44,10 @@ check_eq "and there are as many as the script makes" "$(cd "$work/icons" && find
 # ---- The art and PGP files the file types must tell apart --------------------
 files=$work/files
 mkdir -p "$files"
-cp "$samples/glyphora.ans" "$files/art.ans"
-cp "$samples/glyphora.asc" "$files/art.asc"
-printf -- '-----BEGIN PGP PUBLIC KEY BLOCK-----\n\nmDMEZXsS0hYJKwYBBAHaRw8BAQdA\n=Ab1c\n-----END PGP PUBLIC KEY BLOCK-----\n' \
-  >"$files/key.asc"
-printf -- '-----BEGIN PGP SIGNATURE-----\n\niHUEABYKAB0WIQQ\n=Xy2z\n-----END PGP SIGNATURE-----\n' \
-  >"$files/signature.asc"
-printf -- '-----BEGIN PGP MESSAGE-----\n\nhF4DAAAAAAAAAAASAQdA\n=Qr3s\n-----END PGP MESSAGE-----\n' \
-  >"$files/message.asc"
-# file, what it must be: xdg-mime asks File::MimeInfo's mimetype on a plain
-# desktop and GIO on GNOME's, and the two decide differently.
-types=(
-  "art.ans text/x-ansi-art"
-  "art.asc text/x-ansi-art"
-  "key.asc application/pgp-keys"
-  "signature.asc application/pgp-signature"
-  "message.asc application/pgp-encrypted"
-)
-desktops=(generic GNOME)
-query_type() {  # DESKTOP FILE
-  local desktop=$1
-  [ "$desktop" = generic ] && desktop=
-  XDG_CURRENT_DESKTOP=$desktop xdg-mime query filetype "$2" 2>/dev/null
-}
+source "$(dirname "$0")/file_types.sh"
+write_type_samples "$samples" "$files"
+types=("${type_rows[@]}")
+desktops=("${type_desktops[@]}")
 declare -A type_before
 for desktop in "${desktops[@]}"; do
   for row in "${types[@]}"; do

@@ -77,11 +77,26 @@ TEST_F(WindowCommands, OpenCancelledKeepsTheWrappedViewAndAChosenFileShowsUnwrap
     expect_wrapped(false);
 }
 
+// A path too long for the buffer fails too, though the shell would hand it
+// over cut short to one that names a file.
 TEST_F(WindowCommands, DropOpensOnlyTheFirstFileAndAFailedOneChangesNothing) {
+    char folder[MAX_PATH];
+    const std::string fitting =
+        write_temp_file(std::string(kPathSize - 1 - GetTempPathA(MAX_PATH, folder), 'p'), "fits\n");
+    ASSERT_EQ(fitting.size(), kPathSize - 1);
     send(WM_COMMAND, IDM_VIEW_WRAP);
-    send(WM_DROPFILES, drop_of({"C:\\no such folder\\missing.ans"}));
-    expect_wrapped(true);
-    EXPECT_EQ(viewer->doc_rows, viewer->document->wrapped_line_count);
+    const std::string failing_drops[] = {"C:\\no such folder\\missing.ans", fitting + "x",
+                                         fitting + std::string(41, 'q')};
+    for (const std::string& failing : failing_drops) {
+        send(WM_DROPFILES, drop_of({failing}));
+        expect_wrapped(true);
+        EXPECT_EQ(viewer->doc_rows, viewer->document->wrapped_line_count) << failing.size();
+    }
+    send(WM_DROPFILES, drop_of({fitting}));
+    EXPECT_EQ(std::string(viewer->document->file_name), fitting);
+    expect_wrapped(false);
+    DeleteFileA(fitting.c_str());
+    send(WM_COMMAND, IDM_VIEW_WRAP);
     send(WM_DROPFILES, drop_of({first_, write_temp_file("second.asc", "second\n")}));
     EXPECT_EQ(std::string(viewer->document->file_name), first_);
     EXPECT_EQ(viewer->document->file_name, viewer->document->name_store.get()) << "one path buffer";
