@@ -43,6 +43,10 @@ if(NOT GLYPHORA_SANITIZE)
 endif()
 target_link_libraries(native_tests PRIVATE glyphora_shot)
 
+# The page's tests replay their requests on the program's own Viewer with it.
+add_executable(web_replay ${PROJECT_SOURCE_DIR}/tests/web/replay.cpp)
+target_link_libraries(web_replay PRIVATE glyphora_shot)
+
 # Installed: the snapshot tool and the manual pages, compressed as Debian
 # wants them (gzip -9n: no name or time stamp in the header).
 include(GNUInstallDirs)

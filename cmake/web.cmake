@@ -25,7 +25,9 @@ target_link_options(glyphora PRIVATE ${WEB_OPTIONS} --no-entry -sSTANDALONE_WASM
 set(WEB_DIR ${PROJECT_BINARY_DIR}/site)
 set(WEB_FILES ${PROJECT_SOURCE_DIR}/web/index.html ${PROJECT_SOURCE_DIR}/web/glyphora.js
     ${PROJECT_SOURCE_DIR}/web/glyphora.css)
-add_custom_command(TARGET glyphora POST_BUILD
+# The static folder, refreshed on every build (copy_if_different): the page,
+# the module, the bundled sample, the About box's art and the program's icon.
+add_custom_target(site ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${WEB_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${WEB_FILES} ${WEB_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:glyphora> ${WEB_DIR}/glyphora.wasm
@@ -34,10 +36,5 @@ add_custom_command(TARGET glyphora POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/resources/about.ans
           ${WEB_DIR}/about.ans
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/resources/app_small.ico
-          ${WEB_DIR}/favicon.ico)
-# The static files are copied whenever they change, not only when the module
-# is linked again.
-add_custom_target(site ALL
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${WEB_DIR}
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${WEB_FILES} ${WEB_DIR}
-  DEPENDS glyphora ${WEB_FILES})
+          ${WEB_DIR}/favicon.ico
+  DEPENDS glyphora)

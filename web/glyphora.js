@@ -33,7 +33,7 @@ const TEXTS = {
     cannot: (name, why) => `Cannot open ${name}: ${why}.`,
     memory: 'there is not enough memory for it', large: 'it is larger than the viewer can take',
     unreadable: 'it cannot be read', fetch: 'the browser could not fetch it',
-    status: (code) => `the server answered ${code}`,
+    status: (code) => `the server answered ${code}`, unnamed: 'the file',
   },
   polish: {
     'menu-file': 'Plik', 'item-open': 'Otwórz...', 'menu-view': 'Widok', 'item-wrap': 'Zawijaj wiersze',
@@ -41,7 +41,7 @@ const TEXTS = {
     cannot: (name, why) => `Nie można otworzyć ${name}: ${why}.`,
     memory: 'brak pamięci', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
     unreadable: 'nie da się go odczytać', fetch: 'przeglądarka nie mogła go pobrać',
-    status: (code) => `serwer odpowiedział ${code}`,
+    status: (code) => `serwer odpowiedział ${code}`, unnamed: 'pliku',
   },
 };
 
@@ -238,15 +238,21 @@ function clientDeviceSize() {
   return [Math.round(rect.width * ratio), Math.round(rect.height * ratio)];
 }
 
-function followClientSize() {
+// A size report only when the client area's size in cells changed, so a view
+// sized by glyphora.resize stays so until the window itself changes.
+function followClientSize(cells) {
+  let reported = cells.join('x');
   const observer = new ResizeObserver((entries) => {
     const entry = entries[entries.length - 1];
     const device = entry.devicePixelContentBoxSize?.[0];
     const [width, height] = device ? [device.inlineSize, device.blockSize] : clientDeviceSize();
     const [cols, rows] = clientCells(width, height);
-    const s = state();
-    if (cols !== s.view_cols || rows !== s.view_rows) api.resize(cols, rows);
-    else draw();  // the bars' lengths changed
+    if (`${cols}x${rows}` !== reported) {
+      reported = `${cols}x${rows}`;
+      api.resize(cols, rows);
+    } else {
+      draw();  // the bars' lengths may have changed
+    }
   });
   observer.observe(client);
 }
@@ -259,7 +265,7 @@ function say(line, problem) {
 }
 
 function fail(name, why) {
-  say(text.cannot(name, why), true);
+  say(text.cannot(name || text.unnamed, why), true);
   return false;
 }
 
@@ -275,7 +281,7 @@ function finishOpen(name, size) {
   const opened = wasm.gw_open(0, size) === 1;
   draw();
   if (!opened) return fail(name, text.memory);
-  if (name) say(name, false);
+  say(name, false);
   return true;
 }
 
@@ -435,23 +441,51 @@ function wireInput() {
 
 // ---- For tests and pages that embed the viewer ----
 
+// Every request is also noted in `record` when a caller sets it to an array
+// (tests replay them on the native Viewer), in the replay's words.
+function note(request) {
+  if (Array.isArray(api.record)) api.record.push(request);
+}
+
 const api = {
   language,
+  record: null,
   // Bytes of a file (Uint8Array or ArrayBuffer): true when shown; on false the
   // view is as it was and the status line says why.
-  open: (bytes) => openBytes(bytes, ''),
+  open: (bytes, name = '') => openBytes(bytes, name),
+  // A file by its address, fetched as ?file= fetches it: a promise of true or false.
+  openUrl: (url) => queued(() => openUrl(new URL(url, location.href), String(url))),
   state,
   bars: barRecords,
   // A Win32 virtual-key code, or a browser key name the page maps to one.
   key(code) {
     const key = typeof code === 'number' ? code : VIRTUAL_KEYS[code];
-    if (key !== undefined) wasm.gw_key(key);
+    if (key !== undefined) {
+      note(`key ${key}`);
+      wasm.gw_key(key);
+    }
     draw();
   },
-  scroll(bar, request, thumb = 0) { wasm.gw_scroll(bar, request, thumb >>> 0); draw(); },
-  wheel(delta) { wasm.gw_wheel(delta | 0); draw(); },
-  resize(cols, rows) { wasm.gw_resize(0, cols >>> 0, rows >>> 0); draw(); },
-  setWrap(flag) { wasm.gw_set_wrap(flag ? 1 : 0); draw(); },
+  scroll(bar, request, thumb = 0) {
+    note(`scroll ${bar} ${request} ${thumb >>> 0}`);
+    wasm.gw_scroll(bar, request, thumb >>> 0);
+    draw();
+  },
+  wheel(delta) {
+    note(`wheel ${delta | 0}`);
+    wasm.gw_wheel(delta | 0);
+    draw();
+  },
+  resize(cols, rows) {
+    note(`resize ${cols >>> 0} ${rows >>> 0}`);
+    wasm.gw_resize(0, cols >>> 0, rows >>> 0);
+    draw();
+  },
+  setWrap(flag) {
+    note(`wrap ${flag ? 1 : 0}`);
+    wasm.gw_set_wrap(flag ? 1 : 0);
+    draw();
+  },
   // A copy of the presented image: width, height and RGBA bytes.
   frame() {
     const s = rawState();
@@ -470,8 +504,8 @@ async function start() {
   const bytes = fetchBytes(url);
   wireMenus();
   wasm = await moduleReady;
-  const [cols, rows] = clientCells(...clientDeviceSize());
-  if (wasm.gw_start(0, cols, rows) !== 1) {
+  const cells = clientCells(...clientDeviceSize());
+  if (wasm.gw_start(0, ...cells) !== 1) {
     say(text.cannot(name || 'sample.ans', text.memory), true);
     return;
   }
@@ -482,7 +516,7 @@ async function start() {
   else fail(name || 'sample.ans', got.why);
   draw();
   performance.mark('glyphora-first-frame');
-  followClientSize();
+  followClientSize(cells);
   document.body.dataset.ready = 'true';
 }
 

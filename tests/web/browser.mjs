@@ -68,3 +68,41 @@ export async function openPage(browser, url, { width = 900, height = 600, scale 
   await page.waitForSelector('body[data-ready="true"]', { timeout: 10000 });
   return page;
 }
+
+// The canvas as the page shows it: size in canvas pixels and in CSS pixels,
+// and its RGB bytes (base64) or only their FNV-1a hash, as web_replay hashes.
+export function canvasPixels(page, { hashOnly = false } = {}) {
+  return page.evaluate((hashOnly) => {
+    const canvas = document.getElementById('view');
+    const { width, height } = canvas;
+    const box = canvas.getBoundingClientRect();
+    const result = { width, height, cssWidth: box.width, cssHeight: box.height, hash: 0 };
+    if (width === 0 || height === 0) return result;
+    const rgba = canvas.getContext('2d').getImageData(0, 0, width, height).data;
+    let hash = 2166136261;
+    const rgb = hashOnly ? null : new Uint8Array(width * height * 3);
+    for (let i = 0, j = 0; i < rgba.length; i += 4) {
+      for (let k = 0; k < 3; k++) {
+        hash = Math.imul(hash ^ rgba[i + k], 16777619) >>> 0;
+        if (rgb) rgb[j++] = rgba[i + k];
+      }
+    }
+    result.hash = hash;
+    if (rgb) {
+      let text = '';
+      for (let at = 0; at < rgb.length; at += 0x8000) {
+        text += String.fromCharCode.apply(null, rgb.subarray(at, at + 0x8000));
+      }
+      result.rgb = btoa(text);
+    }
+    return result;
+  }, hashOnly);
+}
+
+// Opens bytes through window.glyphora.open; resolves to its result.
+export function openBytes(page, bytes, name = '') {
+  return page.evaluate((b64, name) => {
+    const bytes = Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
+    return window.glyphora.open(bytes, name);
+  }, Buffer.from(bytes).toString('base64'), name);
+}
