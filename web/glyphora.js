@@ -242,11 +242,10 @@ function clientDeviceSize() {
 // sized by glyphora.resize stays so until the window itself changes.
 function followClientSize(cells) {
   let reported = cells.join('x');
-  const observer = new ResizeObserver((entries) => {
-    const entry = entries[entries.length - 1];
-    const device = entry.devicePixelContentBoxSize?.[0];
-    const [width, height] = device ? [device.inlineSize, device.blockSize] : clientDeviceSize();
-    const [cols, rows] = clientCells(width, height);
+  const observer = new ResizeObserver(() => {
+    // Measured as at the start (CSS size times the ratio), so that the two
+    // always agree, even where the browser's own device-pixel box does not.
+    const [cols, rows] = clientCells(...clientDeviceSize());
     if (`${cols}x${rows}` !== reported) {
       reported = `${cols}x${rows}`;
       api.resize(cols, rows);

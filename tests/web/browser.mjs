@@ -42,7 +42,7 @@ export async function launch({ lang = 'en-US' } = {}) {
     userDataDir: profile,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--lang=${lang}`],
+      `--lang=${lang}`, `--accept-lang=${lang}`],
     env: { ...process.env, LANGUAGE: lang, LANG: lang === 'pl' ? 'pl_PL.UTF-8' : 'en_US.UTF-8' },
   });
   const close = browser.close.bind(browser);
@@ -71,9 +71,9 @@ export async function openPage(browser, url, { width = 900, height = 600, scale 
 
 // The canvas as the page shows it: size in canvas pixels and in CSS pixels,
 // and its RGB bytes (base64) or only their FNV-1a hash, as web_replay hashes.
-export function canvasPixels(page, { hashOnly = false } = {}) {
-  return page.evaluate((hashOnly) => {
-    const canvas = document.getElementById('view');
+export function canvasPixels(page, { hashOnly = false, id = 'view' } = {}) {
+  return page.evaluate((hashOnly, id) => {
+    const canvas = document.getElementById(id);
     const { width, height } = canvas;
     const box = canvas.getBoundingClientRect();
     const result = { width, height, cssWidth: box.width, cssHeight: box.height, hash: 0 };
@@ -96,7 +96,7 @@ export function canvasPixels(page, { hashOnly = false } = {}) {
       result.rgb = btoa(text);
     }
     return result;
-  }, hashOnly);
+  }, hashOnly, id);
 }
 
 // Opens bytes through window.glyphora.open; resolves to its result.
