@@ -32,7 +32,7 @@ add_custom_target(site ALL
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${WEB_FILES} ${WEB_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:glyphora> ${WEB_DIR}/glyphora.wasm
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/samples/glyphora.ans
-          ${WEB_DIR}/sample.ans
+          ${WEB_DIR}/glyphora.ans
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/resources/about.ans
           ${WEB_DIR}/about.ans
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/resources/app_small.ico

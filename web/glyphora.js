@@ -498,21 +498,21 @@ const api = {
 async function start() {
   const moduleReady = loadModule();
   const link = new URLSearchParams(location.search).get('file');
-  const url = link !== null ? new URL(link, location.href) : new URL('sample.ans', location.href);
-  const name = link !== null ? decodeURIComponent(url.pathname.split('/').pop() || url.href) : '';
+  const url = new URL(link ?? 'glyphora.ans', location.href);
+  const name = decodeURIComponent(url.pathname.split('/').pop() || url.href);
   const bytes = fetchBytes(url);
   wireMenus();
   wasm = await moduleReady;
   const cells = clientCells(...clientDeviceSize());
   if (wasm.gw_start(0, ...cells) !== 1) {
-    say(text.cannot(name || 'sample.ans', text.memory), true);
+    say(text.cannot(name, text.memory), true);
     return;
   }
   window.glyphora = api;
   wireInput();
   const got = await bytes;
   if (got.bytes) openBytes(got.bytes, name);
-  else fail(name || 'sample.ans', got.why);
+  else fail(name, got.why);
   draw();
   performance.mark('glyphora-first-frame');
   followClientSize(cells);
