@@ -13,7 +13,7 @@ target_compile_options(glyphora_core PRIVATE ${WEB_OPTIONS})
 target_compile_options(glyphora_platform PRIVATE ${WEB_OPTIONS})
 
 set(CMAKE_EXECUTABLE_SUFFIX ".wasm")
-add_executable(glyphora web/glyphora_web.cpp)
+add_executable(glyphora web/glyphora_web.cpp web/allocation.cpp)
 target_compile_options(glyphora PRIVATE ${WEB_OPTIONS})
 target_link_libraries(glyphora PRIVATE glyphora_core)
 # WebAssembly's 32-bit memory may grow to 4 GiB, all Chromium allows; it

@@ -452,6 +452,12 @@ const api = {
   // Bytes of a file (Uint8Array or ArrayBuffer): true when shown; on false the
   // view is as it was and the status line says why.
   open: (bytes, name = '') => openBytes(bytes, name),
+  // A file of `size` bytes that write(bytes) puts straight into the module's
+  // buffer (a Uint8Array over it), so it is never held twice; as open.
+  openWith: (size, write, name = '') => openInto(name, size, (at) => {
+    write(new Uint8Array(wasm.memory.buffer, at, size));
+    return finishOpen(name, size);
+  }),
   // A file by its address, fetched as ?file= fetches it: a promise of true or false.
   openUrl: (url) => queued(() => openUrl(new URL(url, location.href), String(url))),
   state,

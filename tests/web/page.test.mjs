@@ -203,6 +203,26 @@ describe('in English', () => {
     await page.close();
   });
 
+  test('a file too large for memory or for the viewer is refused cleanly, and the page goes on', async () => {
+    const page = await openPage(browser, server.url, { width: 600, height: 300 });
+    await page.keyboard.press('ArrowDown');
+    const before = { ...(await view(page)), pixels: await canvasPixels(page, { hashOnly: true }) };
+    const tries = await page.evaluate(() => [0xF0000000, 0xFFFFFFF0].map((size) => {
+      let written = false;
+      const opened = window.glyphora.openWith(size, () => { written = true; }, `big-${size}.ans`);
+      return { opened, written, status: document.getElementById('status').textContent };
+    }));
+    assert.deepEqual(tries, [
+      { opened: false, written: false, status: 'Cannot open big-4026531840.ans: there is not enough memory for it.' },
+      { opened: false, written: false, status: 'Cannot open big-4294967280.ans: it is larger than the viewer can take.' },
+    ]);
+    assert.deepEqual({ ...(await view(page)), pixels: await canvasPixels(page, { hashOnly: true }) }, before);
+    await page.keyboard.press('ArrowDown');
+    assert.equal((await view(page)).state.top_row, 2, 'the module still answers');
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
   test('the menus are the program\'s, and Wrap lines checks and wraps', async () => {
     const page = await openPage(browser, server.url);
     const labels = await page.$$eval('#menubar button', (b) => b.map((e) => e.textContent));

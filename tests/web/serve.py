@@ -8,6 +8,8 @@ import sys
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
+    # Connections kept open, as a real server keeps them.
+    protocol_version = "HTTP/1.1"
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".wasm": "application/wasm", ".mjs": "text/javascript",
                       ".js": "text/javascript", ".ans": "application/octet-stream",
