@@ -385,14 +385,14 @@ async function showAbout() {
     // The About picture is the program's own art drawn by a second view of
     // exactly its size, as the program's picture was made.
     if (wasm.gw_start(1, ABOUT_COLS, ABOUT_ROWS) !== 1) return;
-    const got = await fetchBytes('about.ans');
-    if (got.bytes) {
-      const at = wasm.gw_input(got.bytes.length) >>> 0;
-      if (at !== 0) {
-        bytesOf().set(got.bytes, at);
-        wasm.gw_open(1, got.bytes.length);
-      }
-    }
+    // Queued as every open is: the input buffer may be filling with a file.
+    await queued(async () => {
+      const got = await fetchBytes('about.ans');
+      const at = got.bytes ? wasm.gw_input(got.bytes.length) >>> 0 : 0;
+      if (at === 0) return;
+      bytesOf().set(got.bytes, at);
+      wasm.gw_open(1, got.bytes.length);
+    });
   }
   const art = $('about-art');
   aboutShown = showImage(1, art, art.getContext('2d', { alpha: false }), aboutShown);
@@ -525,4 +525,8 @@ async function start() {
   document.body.dataset.ready = 'true';
 }
 
-start();
+start().catch(() => {
+  // A browser without WebAssembly, or a module that would not load.
+  say(language === 'polish' ? 'Ta przeglądarka nie uruchomi przeglądarki obrazów.'
+    : 'This browser cannot run the viewer.', true);
+});

@@ -31,6 +31,9 @@ Window* window_at(uint32_t n) {
     return n < 2 && windows[n].viewer ? &windows[n] : nullptr;
 }
 
+// The main view's Viewer, or null before gw_start.
+Viewer* main_viewer() { return windows[0].viewer; }
+
 // State as the page reads it: one uint32 array, in this order.
 enum StateField : uint32_t {
     kTopRow, kLeftCol, kViewCols, kViewRows, kDocRows, kDocCols, kWrap, kBottomRow,
@@ -92,20 +95,21 @@ EMSCRIPTEN_KEEPALIVE int gw_open(uint32_t n, uint32_t size) {
 }
 
 EMSCRIPTEN_KEEPALIVE void gw_key(uint32_t virtual_key) {
-    Viewer& v = *windows[0].viewer;
-    apply_scroll_request(v, key_scroll_request(virtual_key, v.view_cols, v.view_rows));
+    Viewer* v = main_viewer();
+    if (v) apply_scroll_request(*v, key_scroll_request(virtual_key, v->view_cols, v->view_rows));
 }
 
 EMSCRIPTEN_KEEPALIVE void gw_scroll(int bar, uint32_t code, uint32_t thumb) {
-    Viewer& v = *windows[0].viewer;
-    apply_scroll_request(v, scroll_bar_request(bar, code, thumb, v.view_cols, v.view_rows));
+    Viewer* v = main_viewer();
+    if (v) apply_scroll_request(*v, scroll_bar_request(bar, code, thumb, v->view_cols, v->view_rows));
 }
 
 EMSCRIPTEN_KEEPALIVE void gw_wheel(int delta) {
     // WM_MOUSEWHEEL carries the delta in 16 bits.
     if (delta > INT16_MAX) delta = INT16_MAX;
     if (delta < INT16_MIN) delta = INT16_MIN;
-    apply_scroll_request(*windows[0].viewer, wheel_scroll_request(static_cast<int16_t>(delta)));
+    Viewer* v = main_viewer();
+    if (v) apply_scroll_request(*v, wheel_scroll_request(static_cast<int16_t>(delta)));
 }
 
 EMSCRIPTEN_KEEPALIVE void gw_resize(uint32_t n, uint32_t columns, uint32_t rows) {
@@ -114,9 +118,10 @@ EMSCRIPTEN_KEEPALIVE void gw_resize(uint32_t n, uint32_t columns, uint32_t rows)
 
 // "Wrap lines": as the menu command, the mode switched and the view painted.
 EMSCRIPTEN_KEEPALIVE void gw_set_wrap(int flag) {
-    Viewer& v = *windows[0].viewer;
-    v.set_wrap(flag);
-    v.paint(1);
+    Viewer* v = main_viewer();
+    if (!v) return;
+    v->set_wrap(flag);
+    v->paint(1);
 }
 
 EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
