@@ -239,10 +239,12 @@ function clientDeviceSize() {
 }
 
 // A size report only when the client area's size in cells changed, so a view
-// sized by glyphora.resize stays so until the window itself changes.
+// sized by glyphora.resize stays so until the window itself changes. The
+// window changes when its CSS size does, and when its device pixels do (a
+// move to another screen, zooming).
 function followClientSize(cells) {
   let reported = cells.join('x');
-  const observer = new ResizeObserver(() => {
+  const check = () => {
     // Measured as at the start (CSS size times the ratio), so that the two
     // always agree, even where the browser's own device-pixel box does not.
     const [cols, rows] = clientCells(...clientDeviceSize());
@@ -250,10 +252,15 @@ function followClientSize(cells) {
       reported = `${cols}x${rows}`;
       api.resize(cols, rows);
     } else {
-      draw();  // the bars' lengths may have changed
+      draw();  // the bars' lengths or the canvas's CSS size may have changed
     }
-  });
-  observer.observe(client);
+  };
+  const observer = new ResizeObserver(check);
+  try {
+    observer.observe(client, { box: 'device-pixel-content-box' });
+  } catch {
+    observer.observe(client);  // a browser that counts no device pixels
+  }
 }
 
 // ---- Opening ----
@@ -412,10 +419,13 @@ function wireInput() {
   $('window').addEventListener('wheel', (event) => {
     if (event.ctrlKey) return;  // the browser's zoom
     event.preventDefault();
+    // Browsers still give the delta WM_MOUSEWHEEL carries (120 a notch, up
+    // positive) as wheelDeltaY; without it, it is made from deltaY, where down
+    // the page is a turn toward the user: negative.
     const notches = event.deltaMode === 0 ? event.deltaY / PIXELS_PER_NOTCH
       : event.deltaMode === 1 ? event.deltaY / LINES_PER_NOTCH : event.deltaY;
-    // Down the page is a turn toward the user: a negative delta in Win32.
-    api.wheel(Math.trunc(-notches * WHEEL_DELTA));
+    const delta = event.wheelDeltaY || Math.trunc(-notches * WHEEL_DELTA);
+    if (delta !== 0) api.wheel(delta);
   }, { passive: false });
   // The About box closes only by its OK button, as in the program.
   $('about').addEventListener('cancel', (event) => event.preventDefault());
