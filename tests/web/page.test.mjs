@@ -228,6 +228,7 @@ describe('in English', () => {
     const page = await openPage(browser, server.url);
     const labels = await page.$$eval('#menubar button', (b) => b.map((e) => e.textContent));
     assert.deepEqual(labels, ['File', 'Open...', 'View', 'Wrap lines', 'Help', 'About...']);
+    assert.equal(await page.title(), 'Glyphora v0.1.9', 'the program\'s window title');
     await page.click('#menu-view');
     await page.click('#item-wrap');
     assert.equal(await page.$eval('#item-wrap', (e) => e.getAttribute('aria-checked')), 'true');
