@@ -97,10 +97,13 @@ function barRecords() {
 
 // The presented image into a canvas whose every pixel is one device pixel.
 function showImage(view, target, targetContext, shown) {
+  // Read before gw_pixels, whose allocation may grow memory and so detach
+  // every view of the old.
   const s = rawState(view);
   const empty = s[2] === 0 || s[3] === 0;
   const width = empty ? 0 : s[9];
   const height = empty ? 0 : s[10];
+  const present = s[11];
   if (target.width !== width || target.height !== height) {
     target.width = width;
     target.height = height;
@@ -109,14 +112,14 @@ function showImage(view, target, targetContext, shown) {
   const ratio = window.devicePixelRatio || 1;
   target.style.width = `${width / ratio}px`;
   target.style.height = `${height / ratio}px`;
-  if (width > 0 && height > 0 && s[11] !== shown) {
+  if (width > 0 && height > 0 && present !== shown) {
     const pixels = wasm.gw_pixels(view) >>> 0;
     if (pixels !== 0) {
       const rgba = new Uint8ClampedArray(wasm.memory.buffer, pixels, width * height * 4);
       targetContext.putImageData(new ImageData(rgba, width, height), 0, 0);
     }
   }
-  return s[11];
+  return present;
 }
 
 function draw() {
@@ -503,10 +506,9 @@ const api = {
   },
   // A copy of the presented image: width, height and RGBA bytes.
   frame() {
-    const s = rawState();
+    const [width, height] = rawState().subarray(9, 11);
     const pixels = wasm.gw_pixels(0) >>> 0;
-    const size = s[9] * s[10] * 4;
-    return { width: s[9], height: s[10], rgba: pixels ? bytesOf().slice(pixels, pixels + size) : null };
+    return { width, height, rgba: pixels ? bytesOf().slice(pixels, pixels + width * height * 4) : null };
   },
   memoryBytes: () => wasm.memory.buffer.byteLength,
 };
