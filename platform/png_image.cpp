@@ -1,5 +1,4 @@
 #include "platform/png_image.h"
-#include "platform/virtual_window.h"
 
 #include <fcntl.h>
 #include <png.h>
@@ -10,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/virtual_window.h"
 
 int write_indexed_png(const char* path, uint32_t width, uint32_t height, const uint8_t* indices,
                       const RGBQUAD* colours) {
