@@ -44,6 +44,10 @@ if(NOT GLYPHORA_SANITIZE)
 endif()
 target_link_libraries(native_tests PRIVATE glyphora_shot)
 
+# The page's tests replay their requests on the program's own Viewer with it.
+add_executable(web_replay ${PROJECT_SOURCE_DIR}/tests/web/replay.cpp)
+target_link_libraries(web_replay PRIVATE glyphora_shot)
+
 # Installed: the snapshot tool and the manual pages, compressed as Debian
 # wants them (gzip -9n: no name or time stamp in the header).
 include(GNUInstallDirs)
@@ -83,4 +87,5 @@ if(NOT GLYPHORA_SANITIZE)
     add_test(NAME ${name}.runs COMMAND ${name} --benchmark_min_time=0.001)
   endforeach()
   target_link_libraries(bench_shot PRIVATE glyphora_shot)
+  target_compile_definitions(bench_web PRIVATE GLYPHORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 endif()

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/output_file.h"
+#include "platform/virtual_window.h"
 
 int write_indexed_png(const char* path, uint32_t width, uint32_t height, const uint8_t* indices,
                       const RGBQUAD* colours) {
@@ -34,6 +35,12 @@ int write_indexed_png(const char* path, uint32_t width, uint32_t height, const u
         return 0;
     }
     return 1;
+}
+
+// Here rather than with the virtual window, which then needs no libpng.
+int save_png(const PresentedImage& image, const char* path) {
+    if (image.pixels.size() != uint64_t(image.width) * image.height) return 0;
+    return write_indexed_png(path, image.width, image.height, image.pixels.data(), image.colours);
 }
 
 std::string png_size_problem(uint64_t width, uint64_t height) {

@@ -3,8 +3,6 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/png_image.h"
-
 namespace {
 
 struct VirtualWindow {
@@ -70,11 +68,6 @@ const PresentedImage* presented_image(HWND window) {
 
 void set_virtual_track_position(HWND window, int bar, int position) {
     if (VirtualScrollBar* b = bar_of(window, bar)) b->track_position = position;
-}
-
-int save_png(const PresentedImage& image, const char* path) {
-    if (image.pixels.size() != uint64_t(image.width) * image.height) return 0;
-    return write_indexed_png(path, image.width, image.height, image.pixels.data(), image.colours);
 }
 
 HDC WINAPI GetDC(HWND window) {

@@ -40,5 +40,5 @@ const PresentedImage* presented_image(HWND window);
 void set_virtual_track_position(HWND window, int bar, int position);
 
 // Writes the image as an RGB PNG in its colour table's colours: 1 on success,
-// 0 on failure (no file is left behind).
+// 0 on failure (no file is left behind). In png_image.cpp, with libpng.
 int save_png(const PresentedImage& image, const char* path);

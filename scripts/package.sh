@@ -3,6 +3,7 @@
 #   glyphora-VERSION-win32.zip    the release glyphora.exe, licence, read-me, samples
 #   glyphora-VERSION-setup.exe    the same as an NSIS installer
 #   glyphora_VERSION_amd64.deb    the program under Wine, glyphora-shot, desktop files
+#   glyphora-VERSION-web.zip      the page: the static folder any web server can host
 # with CPack: the Windows build (preset windows) makes the first two, the
 # release native build (preset package) the Debian package, which carries the
 # Windows build's stripped program. GLYPHORA_WINDOWS_BUILD names another build
@@ -39,6 +40,17 @@ rm -rf "$native/windows-stage"
 cmake --install "$win" --strip --prefix "$native/windows-stage" >/dev/null
 cmake --build "$native" -j "$jobs" --target package_contents
 cpack --config "$native/CPackConfig.cmake" -B "$out"
+
+stage "Web page: zip"
+bash scripts/web.sh --build-only
+version=$(sed -n 's/^project(glyphora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+web_stage=$root/build/web/zip/glyphora-$version-web
+rm -rf "$root/build/web/zip"
+mkdir -p "$web_stage"
+cp build/web/site/* LICENSE "$web_stage/"
+# Every entry stamped with the commit's time, so the same sources zip the same.
+(cd "$root/build/web/zip" && cmake -E tar cf "$out/glyphora-$version-web.zip" --format=zip \
+  --mtime="$(date -u -d "@$SOURCE_DATE_EPOCH" "+%Y-%m-%d %H:%M:%S UTC")" "glyphora-$version-web")
 
 rm -rf "$out/_CPack_Packages"
 stage "packages"

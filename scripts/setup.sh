@@ -12,6 +12,10 @@ windows_pkgs=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb x
 packaging_pkgs=(nsis dpkg-dev lintian desktop-file-utils shared-mime-info xdg-utils
                 libfile-mimeinfo-perl libglib2.0-bin appstream unzip)
 
+# The page: Debian's Emscripten (its tools need node-acorn) and the Chromium its
+# tests and benchmark drive; npm brings their one npm package, puppeteer-core.
+web_pkgs=(emscripten node-acorn chromium)
+
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 # Wine takes the system's locale from LANG; the Polish menu's test runs under
 # pl_PL.UTF-8, which must exist for that.
@@ -52,7 +56,7 @@ emulate_32bit() {
 }
 
 missing=()
-for p in "${native_pkgs[@]}" "${windows_pkgs[@]}" "${packaging_pkgs[@]}"; do
+for p in "${native_pkgs[@]}" "${windows_pkgs[@]}" "${packaging_pkgs[@]}" "${web_pkgs[@]}"; do
   installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -69,3 +73,13 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 emulate_32bit
 polish_locale
+
+# npm comes with nodejs where nodejs is not Debian's own; otherwise from Debian.
+command -v npm >/dev/null || as_root apt-get install -y -qq --no-install-recommends npm >/dev/null
+# The page's tests' npm packages, exactly as the lock file names them, when
+# they are missing or the lock file changed. puppeteer-core downloads no browser.
+web_tests="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
+if [ ! -f "$web_tests/node_modules/.package-lock.json" ] ||
+   [ "$web_tests/package-lock.json" -nt "$web_tests/node_modules/.package-lock.json" ]; then
+  (cd "$web_tests" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+fi

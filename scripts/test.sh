@@ -16,6 +16,13 @@ for preset in native asan fuzz; do
   ctest --test-dir "build/$preset" --output-on-failure -j "$jobs"
 done
 
+# The page: built with Debian's Emscripten, then tested in headless Chromium
+# against the native glyphora-shot and web_replay built above.
+stage "web: build"
+bash scripts/web.sh --build-only
+stage "web: test"
+(cd tests/web && node --test --test-concurrency=1 exact.test.mjs page.test.mjs)
+
 # The Windows program: cross-compiled, then its tests and the end-to-end test
 # under Wine on one virtual display (the end-to-end test compares with the
 # native snapshot tool built above).

@@ -11,4 +11,5 @@ packages=$1 probe=$2 work=$3
 status=0
 bash "$here/debian_test.sh" "$packages" "$samples" "$probe" "$work/debian" || status=1
 bash "$here/windows_test.sh" "$packages" "$samples" "$probe" "$work/windows" || status=1
+bash "$here/web_test.sh" "$packages" "$work/web" || status=1
 exit $status

@@ -1,0 +1,544 @@
+// Glyphora in the browser: the page is the program's window. Every request
+// goes to the program's own Viewer in glyphora.wasm; this script only turns
+// browser events into the window messages' requests, and shows what the
+// Viewer presented (the canvas) and its scroll bars' records (the bars).
+
+const CELL_WIDTH = 8;
+const CELL_HEIGHT = 16;
+const ABOUT_COLS = 45;
+const ABOUT_ROWS = 16;
+const WHEEL_DELTA = 120;
+// A wheel notch as browsers report it in pixels and in lines.
+const PIXELS_PER_NOTCH = 100;
+const LINES_PER_NOTCH = 3;
+// The largest file the Document takes (kMaxFileSize); memory runs out first.
+const MAX_FILE_SIZE = 0xFFFFFFFE - 64 * 1024 * 1024;
+
+// Win32 virtual-key codes of the keys the window answers: the program has no
+// Home or End, so neither has the page.
+const VIRTUAL_KEYS = {
+  PageUp: 0x21, PageDown: 0x22, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
+};
+// Scroll-bar request codes (Win32's SB_ values).
+export const SB = { LINEBACK: 0, LINEFORWARD: 1, PAGEBACK: 2, PAGEFORWARD: 3, THUMBPOSITION: 4,
+  THUMBTRACK: 5, ENDSCROLL: 8 };
+const HORIZONTAL = 0;
+const VERTICAL = 1;
+
+// The program's menus, word for word, and the page's own one-line messages.
+const TEXTS = {
+  english: {
+    'menu-file': 'File', 'item-open': 'Open...', 'menu-view': 'View', 'item-wrap': 'Wrap lines',
+    'menu-help': 'Help', 'item-about': 'About...',
+    cannot: (name, why) => `Cannot open ${name}: ${why}.`,
+    memory: 'there is not enough memory for it', large: 'it is larger than the viewer can take',
+    unreadable: 'it cannot be read', fetch: 'the browser could not fetch it',
+    status: (code) => `the server answered ${code}`, unnamed: 'the file',
+  },
+  polish: {
+    'menu-file': 'Plik', 'item-open': 'Otwórz...', 'menu-view': 'Widok', 'item-wrap': 'Zawijaj wiersze',
+    'menu-help': 'Pomoc', 'item-about': 'O programie...',
+    cannot: (name, why) => `Nie można otworzyć ${name}: ${why}.`,
+    memory: 'brak pamięci', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
+    unreadable: 'nie da się go odczytać', fetch: 'przeglądarka nie mogła go pobrać',
+    status: (code) => `serwer odpowiedział ${code}`, unnamed: 'pliku',
+  },
+};
+
+// As the program chooses its menu by the locale's language, the page goes by
+// the browser's first language.
+const firstLanguage = (navigator.languages && navigator.languages[0]) || navigator.language || '';
+const language = firstLanguage.toLowerCase().split('-')[0] === 'pl' ? 'polish' : 'english';
+const text = TEXTS[language];
+
+const $ = (id) => document.getElementById(id);
+const canvas = $('view');
+const context = canvas.getContext('2d', { alpha: false });
+const client = $('client');
+const status = $('status');
+let wasm = null;  // the module's exports
+let shownPresent = -1;
+let opening = Promise.resolve();
+
+// The module imports almost nothing: memory growth needs no notice (views of
+// memory are made afresh on every use) and the rest must never be called.
+async function loadModule() {
+  const module = await WebAssembly.compileStreaming(fetch('glyphora.wasm'));
+  const imports = {};
+  for (const entry of WebAssembly.Module.imports(module)) {
+    imports[entry.module] ??= {};
+    imports[entry.module][entry.name] = entry.name === 'emscripten_notify_memory_growth'
+      ? () => {} : () => { throw new Error(`glyphora.wasm called ${entry.name}`); };
+  }
+  const instance = await WebAssembly.instantiate(module, imports);
+  instance.exports._initialize?.();
+  return instance.exports;
+}
+
+const bytesOf = () => new Uint8Array(wasm.memory.buffer);
+
+// The fields of gw_state, in its order.
+function rawState(view = 0) {
+  return new Uint32Array(wasm.memory.buffer, wasm.gw_state(view) >>> 0, 22);
+}
+
+function state() {
+  const s = rawState();
+  return { top_row: s[0], left_col: s[1], view_cols: s[2], view_rows: s[3], doc_rows: s[4],
+    doc_cols: s[5], wrap: s[6] !== 0 };
+}
+
+function barRecords() {
+  const s = rawState();
+  const bar = (at) => ({ enabled: s[at] !== 0, min: s[at + 1] | 0, max: s[at + 2] | 0, page: s[at + 3],
+    position: s[at + 4] | 0 });
+  return { horizontal: bar(12), vertical: bar(17) };
+}
+
+// The presented image into a canvas whose every pixel is one device pixel.
+function showImage(view, target, targetContext, shown) {
+  // Read before gw_pixels, whose allocation may grow memory and so detach
+  // every view of the old.
+  const s = rawState(view);
+  const empty = s[2] === 0 || s[3] === 0;
+  const width = empty ? 0 : s[9];
+  const height = empty ? 0 : s[10];
+  const present = s[11];
+  if (target.width !== width || target.height !== height) {
+    target.width = width;
+    target.height = height;
+    shown = -1;
+  }
+  const ratio = window.devicePixelRatio || 1;
+  target.style.width = `${width / ratio}px`;
+  target.style.height = `${height / ratio}px`;
+  if (width > 0 && height > 0 && present !== shown) {
+    const pixels = wasm.gw_pixels(view) >>> 0;
+    if (pixels !== 0) {
+      const rgba = new Uint8ClampedArray(wasm.memory.buffer, pixels, width * height * 4);
+      targetContext.putImageData(new ImageData(rgba, width, height), 0, 0);
+    }
+  }
+  return present;
+}
+
+function draw() {
+  shownPresent = showImage(0, canvas, context, shownPresent);
+  const bars = barRecords();
+  drawBar($('hbar'), bars.horizontal, HORIZONTAL);
+  drawBar($('vbar'), bars.vertical, VERTICAL);
+  $('item-wrap').setAttribute('aria-checked', String(state().wrap));
+}
+
+// ---- Scroll bars, drawn from the virtual window's records ----
+
+function barGeometry(element, record, bar) {
+  const track = element.querySelector('.track');
+  const length = bar === VERTICAL ? track.clientHeight : track.clientWidth;
+  const span = Math.max(record.max - record.min + 1, 1);
+  const page = Math.min(record.page, span);
+  const thumb = Math.min(length, Math.max(8, Math.round(length * (page || 1) / span)));
+  const positions = span - Math.max(page, 1);  // the thumb reaches min .. min + positions
+  const offset = positions > 0
+    ? Math.round((record.position - record.min) / positions * (length - thumb)) : 0;
+  return { track, length, thumb, positions, offset };
+}
+
+function drawBar(element, record, bar) {
+  element.classList.toggle('disabled', !record.enabled);
+  const g = barGeometry(element, record, bar);
+  const thumb = element.querySelector('.thumb');
+  thumb.style[bar === VERTICAL ? 'top' : 'left'] = `${g.offset}px`;
+  thumb.style[bar === VERTICAL ? 'height' : 'width'] = `${g.thumb}px`;
+}
+
+function currentRecord(bar) {
+  const bars = barRecords();
+  return bar === VERTICAL ? bars.vertical : bars.horizontal;
+}
+
+// Pressing an arrow or the track repeats, as a scroll bar does, until released.
+function repeatWhileHeld(button, event, request) {
+  event.preventDefault();
+  button.setPointerCapture?.(event.pointerId);
+  if (!request()) return;
+  let timer = setTimeout(function again() {
+    if (request()) timer = setTimeout(again, 50);
+  }, 400);
+  const stop = () => {
+    clearTimeout(timer);
+    button.removeEventListener('pointerup', stop);
+    button.removeEventListener('pointercancel', stop);
+    return true;
+  };
+  button.addEventListener('pointerup', stop);
+  button.addEventListener('pointercancel', stop);
+}
+
+function wireBar(element, bar) {
+  const [back, forward] = element.querySelectorAll('.arrow');
+  const track = element.querySelector('.track');
+  const thumb = element.querySelector('.thumb');
+  const enabled = () => currentRecord(bar).enabled;
+  const line = (code) => (event) => repeatWhileHeld(event.currentTarget, event, () => {
+    if (!enabled()) return false;
+    api.scroll(bar, code, 0);
+    return true;
+  });
+  back.addEventListener('pointerdown', line(SB.LINEBACK));
+  forward.addEventListener('pointerdown', line(SB.LINEFORWARD));
+  track.addEventListener('pointerdown', (event) => {
+    if (event.target !== track) return;
+    const rect = track.getBoundingClientRect();
+    const at = bar === VERTICAL ? event.clientY - rect.top : event.clientX - rect.left;
+    repeatWhileHeld(track, event, () => {
+      if (!enabled()) return false;
+      const g = barGeometry(element, currentRecord(bar), bar);
+      // Paging stops once the thumb has reached the pointer.
+      if (at < g.offset) api.scroll(bar, SB.PAGEBACK, 0);
+      else if (at >= g.offset + g.thumb) api.scroll(bar, SB.PAGEFORWARD, 0);
+      else return false;
+      return true;
+    });
+  });
+  thumb.addEventListener('pointerdown', (event) => {
+    if (!enabled()) return;
+    event.preventDefault();
+    thumb.setPointerCapture?.(event.pointerId);
+    const record = currentRecord(bar);
+    const g = barGeometry(element, record, bar);
+    const start = bar === VERTICAL ? event.clientY : event.clientX;
+    let position = record.position;
+    const move = (e) => {
+      const moved = (bar === VERTICAL ? e.clientY : e.clientX) - start;
+      const room = g.length - g.thumb;
+      const offset = Math.min(Math.max(g.offset + moved, 0), room);
+      position = record.min + (room > 0 ? Math.round(offset / room * g.positions) : 0);
+      api.scroll(bar, SB.THUMBTRACK, position);
+    };
+    const end = () => {
+      thumb.removeEventListener('pointermove', move);
+      thumb.removeEventListener('pointerup', end);
+      thumb.removeEventListener('pointercancel', end);
+      api.scroll(bar, SB.THUMBPOSITION, position);
+      api.scroll(bar, SB.ENDSCROLL, 0);
+    };
+    thumb.addEventListener('pointermove', move);
+    thumb.addEventListener('pointerup', end);
+    thumb.addEventListener('pointercancel', end);
+  });
+}
+
+// ---- The client area's size in cells, as WM_SIZE reports it ----
+
+function clientCells(deviceWidth, deviceHeight) {
+  return [Math.floor(deviceWidth / CELL_WIDTH), Math.floor(deviceHeight / CELL_HEIGHT)];
+}
+
+function clientDeviceSize() {
+  const rect = client.getBoundingClientRect();
+  const ratio = window.devicePixelRatio || 1;
+  return [Math.round(rect.width * ratio), Math.round(rect.height * ratio)];
+}
+
+// A size report only when the client area's size in cells changed, so a view
+// sized by glyphora.resize stays so until the window itself changes. The
+// window changes when its CSS size does, and when its device pixels do (a
+// move to another screen, zooming).
+function followClientSize(cells) {
+  let reported = cells.join('x');
+  const check = () => {
+    // Measured as at the start (CSS size times the ratio), so that the two
+    // always agree, even where the browser's own device-pixel box does not.
+    const [cols, rows] = clientCells(...clientDeviceSize());
+    if (`${cols}x${rows}` !== reported) {
+      reported = `${cols}x${rows}`;
+      api.resize(cols, rows);
+    } else {
+      draw();  // the bars' lengths or the canvas's CSS size may have changed
+    }
+  };
+  const observer = new ResizeObserver(check);
+  try {
+    observer.observe(client, { box: 'device-pixel-content-box' });
+  } catch {
+    observer.observe(client);  // a browser that counts no device pixels
+  }
+}
+
+// ---- Opening ----
+
+function say(line, problem) {
+  status.textContent = line;
+  status.classList.toggle('problem', problem);
+}
+
+function fail(name, why) {
+  say(text.cannot(name || text.unnamed, why), true);
+  return false;
+}
+
+// Opens `size` bytes that `fill` writes into the buffer the module hands out.
+function openInto(name, size, fill) {
+  if (size > MAX_FILE_SIZE) return fail(name, text.large);
+  const at = wasm.gw_input(size) >>> 0;
+  if (at === 0) return fail(name, text.memory);
+  return fill(at);
+}
+
+function finishOpen(name, size) {
+  const opened = wasm.gw_open(0, size) === 1;
+  draw();
+  if (!opened) return fail(name, text.memory);
+  say(name, false);
+  return true;
+}
+
+function openBytes(bytes, name = '') {
+  const view = bytes instanceof Uint8Array ? bytes : new Uint8Array(bytes);
+  return openInto(name, view.length, (at) => {
+    bytesOf().set(view, at);
+    return finishOpen(name, view.length);
+  });
+}
+
+// A file is read straight into the module's buffer, a piece at a time, so a
+// large one is never held twice.
+function openFile(file) {
+  return openInto(file.name, file.size, async (at) => {
+    let filled = 0;
+    try {
+      const reader = file.stream().getReader();
+      for (;;) {
+        const { done, value } = await reader.read();
+        if (done) break;
+        if (filled + value.length > file.size) throw new Error('the file grew');
+        bytesOf().set(value, at + filled);
+        filled += value.length;
+      }
+    } catch {
+      return fail(file.name, text.unreadable);
+    }
+    return finishOpen(file.name, filled);
+  });
+}
+
+async function fetchBytes(url) {
+  let response;
+  try {
+    response = await fetch(url);
+  } catch {
+    return { why: text.fetch };
+  }
+  if (!response.ok) return { why: text.status(response.status) };
+  try {
+    return { bytes: new Uint8Array(await response.arrayBuffer()) };
+  } catch {
+    return { why: text.unreadable };
+  }
+}
+
+async function openUrl(url, name) {
+  const got = await fetchBytes(url);
+  return got.bytes ? openBytes(got.bytes, name) : fail(name, got.why);
+}
+
+// One open at a time: the module's input buffer is shared.
+function queued(work) {
+  const next = opening.then(work, work);
+  opening = next.then(() => {}, () => {});
+  return next;
+}
+
+// ---- Menus, the About box, keys, the wheel, drops ----
+
+function closeMenus() {
+  for (const menu of document.querySelectorAll('.menu.open')) menu.classList.remove('open');
+}
+
+function wireMenus() {
+  for (const [id, label] of Object.entries(text)) {
+    if (typeof label === 'string' && $(id)) $(id).textContent = label;
+  }
+  document.documentElement.lang = language === 'polish' ? 'pl' : 'en';
+  for (const menu of document.querySelectorAll('.menu')) {
+    const title = menu.firstElementChild;
+    title.addEventListener('click', () => {
+      const open = menu.classList.contains('open');
+      closeMenus();
+      if (!open) menu.classList.add('open');
+    });
+    title.addEventListener('pointerenter', () => {
+      if (document.querySelector('.menu.open') && !menu.classList.contains('open')) {
+        closeMenus();
+        menu.classList.add('open');
+      }
+    });
+  }
+  document.addEventListener('pointerdown', (event) => {
+    if (!event.target.closest('.menu')) closeMenus();
+  });
+  $('item-open').addEventListener('click', () => { closeMenus(); $('picker').click(); });
+  $('item-wrap').addEventListener('click', () => { closeMenus(); api.setWrap(!state().wrap); });
+  $('item-about').addEventListener('click', () => { closeMenus(); showAbout(); });
+  $('picker').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    event.target.value = '';
+    if (file) queued(() => openFile(file));
+  });
+}
+
+let aboutShown = -1;
+async function showAbout() {
+  const dialog = $('about');
+  if (aboutShown < 0) {
+    // The About picture is the program's own art drawn by a second view of
+    // exactly its size, as the program's picture was made.
+    if (wasm.gw_start(1, ABOUT_COLS, ABOUT_ROWS) !== 1) return;
+    // Queued as every open is: the input buffer may be filling with a file.
+    await queued(async () => {
+      const got = await fetchBytes('about.ans');
+      const at = got.bytes ? wasm.gw_input(got.bytes.length) >>> 0 : 0;
+      if (at === 0) return;
+      bytesOf().set(got.bytes, at);
+      wasm.gw_open(1, got.bytes.length);
+    });
+  }
+  const art = $('about-art');
+  aboutShown = showImage(1, art, art.getContext('2d', { alpha: false }), aboutShown);
+  dialog.showModal();
+  $('about-ok').focus();
+}
+
+function wireInput() {
+  document.addEventListener('keydown', (event) => {
+    if ($('about').open || event.altKey || event.ctrlKey || event.metaKey) return;
+    const key = VIRTUAL_KEYS[event.key] ?? VIRTUAL_KEYS[event.code];
+    if (key === undefined) return;
+    event.preventDefault();
+    closeMenus();
+    api.key(key);
+  });
+  $('window').addEventListener('wheel', (event) => {
+    if (event.ctrlKey) return;  // the browser's zoom
+    event.preventDefault();
+    // Browsers still give the delta WM_MOUSEWHEEL carries (120 a notch, up
+    // positive) as wheelDeltaY; without it, it is made from deltaY, where down
+    // the page is a turn toward the user: negative.
+    const notches = event.deltaMode === 0 ? event.deltaY / PIXELS_PER_NOTCH
+      : event.deltaMode === 1 ? event.deltaY / LINES_PER_NOTCH : event.deltaY;
+    const delta = event.wheelDeltaY || Math.trunc(-notches * WHEEL_DELTA);
+    if (delta !== 0) api.wheel(delta);
+  }, { passive: false });
+  // The About box closes only by its OK button, as in the program.
+  $('about').addEventListener('cancel', (event) => event.preventDefault());
+  $('about-ok').addEventListener('click', () => $('about').close());
+  document.addEventListener('dragover', (event) => {
+    event.preventDefault();
+    event.dataTransfer.dropEffect = 'copy';
+    document.body.classList.add('dragging');
+  });
+  document.addEventListener('dragleave', (event) => {
+    if (!event.relatedTarget) document.body.classList.remove('dragging');
+  });
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    document.body.classList.remove('dragging');
+    const file = event.dataTransfer.files[0];  // the first file; the rest are ignored
+    if (file) queued(() => openFile(file));
+  });
+  wireBar($('hbar'), HORIZONTAL);
+  wireBar($('vbar'), VERTICAL);
+}
+
+// ---- For tests and pages that embed the viewer ----
+
+// Every request is also noted in `record` when a caller sets it to an array
+// (tests replay them on the native Viewer), in the replay's words.
+function note(request) {
+  if (Array.isArray(api.record)) api.record.push(request);
+}
+
+const api = {
+  language,
+  record: null,
+  // Bytes of a file (Uint8Array or ArrayBuffer): true when shown; on false the
+  // view is as it was and the status line says why.
+  open: (bytes, name = '') => openBytes(bytes, name),
+  // A file of `size` bytes that write(bytes) puts straight into the module's
+  // buffer (a Uint8Array over it), so it is never held twice; as open.
+  openWith: (size, write, name = '') => openInto(name, size, (at) => {
+    write(new Uint8Array(wasm.memory.buffer, at, size));
+    return finishOpen(name, size);
+  }),
+  // A file by its address, fetched as ?file= fetches it: a promise of true or false.
+  openUrl: (url) => queued(() => openUrl(new URL(url, location.href), String(url))),
+  state,
+  bars: barRecords,
+  // A Win32 virtual-key code, or a browser key name the page maps to one.
+  key(code) {
+    const key = typeof code === 'number' ? code : VIRTUAL_KEYS[code];
+    if (key !== undefined) {
+      note(`key ${key}`);
+      wasm.gw_key(key);
+    }
+    draw();
+  },
+  scroll(bar, request, thumb = 0) {
+    note(`scroll ${bar} ${request} ${thumb >>> 0}`);
+    wasm.gw_scroll(bar, request, thumb >>> 0);
+    draw();
+  },
+  wheel(delta) {
+    note(`wheel ${delta | 0}`);
+    wasm.gw_wheel(delta | 0);
+    draw();
+  },
+  resize(cols, rows) {
+    note(`resize ${cols >>> 0} ${rows >>> 0}`);
+    wasm.gw_resize(0, cols >>> 0, rows >>> 0);
+    draw();
+  },
+  setWrap(flag) {
+    note(`wrap ${flag ? 1 : 0}`);
+    wasm.gw_set_wrap(flag ? 1 : 0);
+    draw();
+  },
+  // A copy of the presented image: width, height and RGBA bytes.
+  frame() {
+    const [width, height] = rawState().subarray(9, 11);
+    const pixels = wasm.gw_pixels(0) >>> 0;
+    return { width, height, rgba: pixels ? bytesOf().slice(pixels, pixels + width * height * 4) : null };
+  },
+  memoryBytes: () => wasm.memory.buffer.byteLength,
+};
+
+async function start() {
+  const moduleReady = loadModule();
+  const link = new URLSearchParams(location.search).get('file');
+  const url = new URL(link ?? 'glyphora.ans', location.href);
+  const name = decodeURIComponent(url.pathname.split('/').pop() || url.href);
+  const bytes = fetchBytes(url);
+  wireMenus();
+  wasm = await moduleReady;
+  const cells = clientCells(...clientDeviceSize());
+  if (wasm.gw_start(0, ...cells) !== 1) {
+    say(text.cannot(name, text.memory), true);
+    return;
+  }
+  window.glyphora = api;
+  wireInput();
+  const got = await bytes;
+  if (got.bytes) openBytes(got.bytes, name);
+  else fail(name, got.why);
+  draw();
+  performance.mark('glyphora-first-frame');
+  followClientSize(cells);
+  document.body.dataset.ready = 'true';
+}
+
+start().catch(() => {
+  // A browser without WebAssembly, or a module that would not load.
+  say(language === 'polish' ? 'Ta przeglądarka nie uruchomi przeglądarki obrazów.'
+    : 'This browser cannot run the viewer.', true);
+});
