@@ -24,8 +24,8 @@ const char kShotHelp[] =
     "  -h, --help        this text\n"
     "\n"
     "A thumbnail reads only the start of FILE: the rows down to --top and 1000\n"
-    "more, at 82 characters a row, from at most 16 bytes of FILE a character. It is\n"
-    "as wide as the widest row read (80 columns or fewer, unless wrapped).\n"
+    "more, at 82 characters a row, from at most 16 bytes of FILE a character; it\n"
+    "is as wide as the widest of the rows read.\n"
     "\n"
     "Exit status: 0 every PNG was written, 1 a file could not be read or a PNG not\n"
     "written, 2 a bad command line.\n";
