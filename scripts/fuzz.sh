@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Fuzzes the Document and the whole view for a while, then keeps what was
-# learnt: new inputs that reach new code are merged (minimised) into the
-# corpora in fuzz/corpus/, which the test suite replays.
-#   bash scripts/fuzz.sh [MINUTES]      (default 10; both targets run at once)
+# Fuzzes the Document, the whole view and glyphora-shot's pictures for a
+# while, then keeps what was learnt: new inputs that reach new code are merged
+# (minimised) into the corpora in fuzz/corpus/, which the test suite replays.
+#   bash scripts/fuzz.sh [MINUTES]      (default 10; the targets run at once)
 # Prints each target's executions and findings; a finding's input is left in
 # fuzz/artifacts/ and the script exits 1.
 set -euo pipefail
@@ -11,19 +11,23 @@ minutes=${1:-10}
 [[ "$minutes" =~ ^[0-9]+$ && "$minutes" -gt 0 ]] || { echo "usage: bash scripts/fuzz.sh [MINUTES]" >&2; exit 2; }
 bash scripts/setup.sh
 cmake --preset fuzz >/dev/null
-cmake --build build/fuzz -j "$(nproc)" --target fuzz_document fuzz_view
+cmake --build build/fuzz -j "$(nproc)" --target fuzz_document fuzz_view fuzz_shot
 
 work=build/fuzz/long-run
 artifacts=fuzz/artifacts
 rm -rf "$work"
 mkdir -p "$artifacts"
-targets=(fuzz_document fuzz_view)
+targets=(fuzz_document fuzz_view fuzz_shot)
+# The pictures' target looks for inputs that cost too much: its limits are
+# tight, as in the test suite (fuzz/fuzz.cmake).
+declare -A limits=([fuzz_shot]="-timeout=2 -rss_limit_mb=256")
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t/found"
-  # Leaks are checked too; each target keeps to one core. The timeout is
-  # generous: on a busy machine a run may wait long for its core.
+  # Leaks are checked too; each target keeps to one core. The default timeout
+  # is generous: on a busy machine a run may wait long for its core.
+  # shellcheck disable=SC2086
   ASAN_OPTIONS=detect_leaks=1 "build/fuzz/$t" -max_total_time=$((minutes * 60)) -timeout=30 \
-    -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 -artifact_prefix="$artifacts/" \
+    -rss_limit_mb=2048 -max_len=65536 ${limits[$t]:-} -print_final_stats=1 -artifact_prefix="$artifacts/" \
     "$work/$t/found" "fuzz/corpus/$t" >"$work/$t/log" 2>&1 &
 done
 wait || true

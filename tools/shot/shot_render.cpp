@@ -46,7 +46,8 @@ const uint8_t* scaled_row(void* context, uint32_t) {
 uint32_t band_bytes(const ShotTuning& tuning, uint32_t columns, uint32_t rows) {
     const uint64_t total = uint64_t(columns) * rows * kCellBytes;
     const uint64_t few_enough = (total + tuning.max_bands - 1) / std::max(tuning.max_bands, 1u);
-    return static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(tuning.band_bytes, few_enough), kMaxFrameBytes));
+    const uint32_t most = std::min(tuning.max_band_bytes, kMaxFrameBytes);
+    return static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(tuning.band_bytes, few_enough), most));
 }
 
 // Whether writing `output` would replace the file `input` is read from.
@@ -121,9 +122,16 @@ public:
     }
 
     // The shown text's extent, or false when it has nothing to draw.
-    bool measure(TextExtent& extent) {
-        if (!view.open(input, nullptr, request.wrap, error)) return false;
-        const Viewer& v = *view.viewer;
+    // A thumbnail reads only the start of the file (thumbnail_input), and a
+    // row there past the wrap column (its width counts its end) means art
+    // drawn for an 80-column screen, or a long record after it: a thumbnail
+    // shows it wrapped. Rows of at most 80 are left alone even where wrapping
+    // would move them (a lone CR does not restart the wrap's count).
+    bool measure(TextExtent& extent, bool for_thumbnail = false) {
+        const InputLimit limit = for_thumbnail ? thumbnail_input(request.top) : InputLimit();
+        if (!view.open(input, nullptr, request.wrap, error, limit)) return false;
+        Viewer& v = *view.viewer;
+        if (for_thumbnail && !request.wrap && v.document->max_line_width > kWrapColumn) v.set_wrap(1);
         extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
         if (extent.rows == 0) return fail(input + ": nothing to draw: the text is empty");
         if (extent.columns == 0) return fail(input + ": nothing to draw: the lines are empty");
@@ -154,11 +162,11 @@ public:
 
     bool thumbnail() {
         TextExtent extent;
-        if (!measure(extent)) return false;
+        if (!measure(extent, true)) return false;
         const Viewer& v = *view.viewer;
-        // A line wider than any frame (half a million characters) is cut to
-        // what one frame holds: the picture is scaled far below that anyway.
-        const uint32_t columns = std::min(extent.columns, kMaxFrameBytes / kCellBytes);
+        // Wrapped or not, no row reaches past the column after the wrap
+        // column; the rows below are at most a square's worth of them.
+        const uint32_t columns = std::min(extent.columns, kWrapColumn + 1);
         const uint32_t rows = thumbnail_rows(columns, extent.rows);
         // Where a window this tall lands when its thumb is dragged to --top.
         const uint32_t last_top = v.doc_rows >= rows ? v.doc_rows - rows + 1 : 0;

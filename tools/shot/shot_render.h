@@ -10,10 +10,13 @@
 // small bands, so the little of the frame in use stays in cache and a short
 // process touches (and faults in) few fresh pages; a large piece in larger
 // ones, so there are at most max_bands (each composition walks the text from
-// its start to the band's first row).
+// its start to the band's first row), but never of more than max_band_bytes,
+// which bounds the memory of any picture: a row of the widest PNG (125,000
+// cells) takes 16,000,000 bytes.
 struct ShotTuning {
     uint32_t band_bytes = 64u << 10;
     uint32_t max_bands = 16;
+    uint32_t max_band_bytes = 16u << 20;
     PngCompression compression;
 };
 

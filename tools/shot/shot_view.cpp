@@ -1,6 +1,5 @@
 #include "tools/shot/shot_view.h"
 
-
 #include <algorithm>
 #include <new>
 
@@ -8,7 +7,8 @@
 #include "shell/input_rules.h"
 #include "tools/shot/input_bytes.h"
 
-bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error) {
+bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
+                    const InputLimit& limit) {
     viewer.reset(new (std::nothrow) Viewer());
     if (viewer) viewer->init();
     if (!viewer || !viewer->document || !viewer->frame || !viewer->glyph_cache) {
@@ -21,9 +21,10 @@ bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, st
     viewer->update_vscroll();
     viewer->update_hscroll();
     if (size) viewer->resize(size->columns, size->rows);
+    viewer->document->text_limit = limit.characters;
     InputBytes input;
     std::string reason;
-    if (!read_input(file, kMaxFileSize, input, reason) || !viewer->open_bytes(std::move(input.bytes), input.size)) {
+    if (!read_input(file, limit.bytes, input, reason) || !viewer->open_bytes(std::move(input.bytes), input.size)) {
         error = "cannot open " + file + ": " + (reason.empty() ? "out of memory" : reason);
         return false;
     }

@@ -8,6 +8,13 @@
 #include "render/viewer.h"
 #include "shell/view_frame.h"
 
+// How much of a file an open takes: its first `bytes` bytes (all of it at
+// kMaxFileSize), of which at most `characters` of text are kept.
+struct InputLimit {
+    uint64_t bytes = kMaxFileSize;
+    uint32_t characters = UINT32_MAX;
+};
+
 class ShotView {
 public:
     std::unique_ptr<Viewer> viewer;
@@ -15,7 +22,8 @@ public:
     // Start-up, the window's size report when `size` is given (in the program
     // it comes before any file), the open, and "Wrap lines" when `wrap`. False
     // with the reason in `error` when the file cannot be opened.
-    bool open(const std::string& file, const CellSize* size, bool wrap, std::string& error);
+    bool open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
+              const InputLimit& limit = InputLimit());
 };
 
 // Rows first_row .. first_row + rows - 1 of the shown text, columns 0 ..

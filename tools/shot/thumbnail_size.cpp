@@ -4,6 +4,15 @@
 
 #include "render/viewer.h"
 
+InputLimit thumbnail_input(uint32_t top) {
+    const uint64_t characters =
+        std::min<uint64_t>((uint64_t(top) + kThumbnailReadRows) * kThumbnailRowCharacters, UINT32_MAX);
+    InputLimit limit;
+    limit.characters = static_cast<uint32_t>(characters);
+    limit.bytes = std::min<uint64_t>(characters * kThumbnailBytesPerCharacter, kMaxFileSize);
+    return limit;
+}
+
 uint32_t thumbnail_rows(uint32_t columns, uint32_t rows) {
     const uint64_t square_rows = uint64_t(columns) * kCellWidth / kCellHeight;
     return static_cast<uint32_t>(std::min<uint64_t>(rows, std::max<uint64_t>(square_rows, 1)));
