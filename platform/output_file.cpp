@@ -1,9 +1,11 @@
 #include "platform/output_file.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -76,14 +78,24 @@ std::string folder_of(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Whether the link `path` is one of /proc's, such as /proc/self/fd/1 behind
+// /dev/stdout: it reaches an open file, whose name its text only reports.
+bool system_link(const std::string& path) {
+    struct statfs fs {};
+    return statfs(folder_of(path).c_str(), &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC;
+}
+
 // The name `path` leads to once its symlinks are followed by name: a link to
 // a missing file leads to that file's name, as redirection writes through
-// it. False with errno set when a link cannot be read or there are more than
-// the system follows.
-bool follow_links(std::string& path) {
+// it. `through_system` tells that a link of /proc's was on the way. False
+// with errno set when a link cannot be read or there are more than the
+// system follows.
+bool follow_links(std::string& path, bool& through_system) {
+    through_system = false;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st {};
         if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        if (system_link(path)) through_system = true;
         char text[PATH_MAX];
         const ssize_t length = readlink(path.c_str(), text, sizeof text);
         if (length <= 0 || size_t(length) >= sizeof text) {
@@ -171,12 +183,16 @@ bool open_output(const char* path, OutputFile& out, std::string& error) {
         return false;
     }
     std::string target = path;
-    if (!follow_links(target)) return fail(error, errno);
+    bool through_system = false;
+    if (!follow_links(target, through_system)) return fail(error, errno);
     if (!exists) return open_temporary(target, nullptr, out, error);
     // A link only the system can follow (/dev/stdout, /proc/self/fd/1) names
     // no file that could be replaced: the file it reaches is written into.
+    // Its text may name that file, but a file replaced under an open
+    // descriptor (a shell's >> log) would take everything written after.
     struct stat named {};
-    if (lstat(target.c_str(), &named) != 0 || named.st_dev != st.st_dev || named.st_ino != st.st_ino)
+    if (through_system || lstat(target.c_str(), &named) != 0 || named.st_dev != st.st_dev ||
+        named.st_ino != st.st_ino)
         return open_straight(path, O_TRUNC, out, error);
     // A file the person may not write is not replaced either.
     if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return fail(error, errno);

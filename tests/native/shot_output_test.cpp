@@ -163,6 +163,28 @@ TEST(ShotOutput, FifosDevicesAndPipesAreWrittenStraightThrough) {
     close(ends[1]);
     EXPECT_TRUE(png_from_bytes(pipe_reader.finish()).rgb == want.rgb);
 
+    // A file through such a link, as /dev/stdout is in a shell's `>> log`:
+    // written into where it is, as cat writes it, so that what the shell
+    // writes after lands in the log too, not in a file no name leads to.
+    const std::string log = files.paths.emplace_back(dir + "/log");
+    const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    ASSERT_GE(log_fd, 0);
+    ASSERT_EQ(write(log_fd, "before", 6), 6);
+    struct stat log_before {}, log_after {};
+    ASSERT_EQ(fstat(log_fd, &log_before), 0);
+    EXPECT_TRUE(render_shot(ShotRequest(), art, "/proc/self/fd/" + std::to_string(log_fd), error)) << error;
+    ASSERT_EQ(write(log_fd, "after", 5), 5);
+    close(log_fd);
+    ASSERT_EQ(lstat(log.c_str(), &log_after), 0);
+    EXPECT_EQ(log_after.st_ino, log_before.st_ino) << "the log was replaced";
+    std::stringstream logged;
+    logged << std::ifstream(log, std::ios::binary).rdbuf();
+    const std::string log_bytes = logged.str();
+    ASSERT_GT(log_bytes.size(), 5u);
+    EXPECT_EQ(log_bytes.substr(log_bytes.size() - 5), "after");
+    EXPECT_TRUE(png_from_bytes(log_bytes.substr(0, log_bytes.size() - 5)).rgb == want.rgb);
+    EXPECT_TRUE(temporaries(dir).empty());
+
     // A character device: first a stand-in for /dev/null in the test's own
     // folder, so that a fault replaces only that, then /dev/null itself.
     const std::string null_node = files.paths.emplace_back(dir + "/null");
