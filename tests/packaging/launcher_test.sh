@@ -224,6 +224,25 @@ launch -- "$files/plain.ans"
 check_eq "a folder of an ended launch goes at the next; one of a running launch stays" \
   "$alive.BBBBBB keep" "$(ls "$runtime/glyphora" | tr '\n' ' ' | sed 's/ $//')"
 check_eq "the plain.ans the left folder linked to is still there" "$(sha "$files/plain.ans")" "$(field sha)"
+# What no launch made stays, even under a dead process's number: a file of
+# the user's, a folder of another shape, a launch-shaped folder's own file.
+mkdir -m 700 "$runtime/glyphora/$dead.AAAAAC" "$runtime/glyphora/$dead.d"
+make_file "$runtime/glyphora/$dead.ans"
+make_file "$runtime/glyphora/$dead.AAAAAC/notes.txt"
+ln -s "$files/plain.ans" "$runtime/glyphora/$dead.AAAAAC/plain.ans"
+launch -- "$files/plain.ans"
+listed() { LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//'; }
+check_eq "only a launch's links go from what a killed launch seems to have left" \
+  "$(printf '%s\n' "$dead.AAAAAC" "$dead.AAAAAC/notes.txt" "$dead.ans" "$dead.d" "$alive.BBBBBB" keep | listed)" \
+  "$(cd "$runtime/glyphora" && find . -mindepth 1 | sed 's|^\./||' | listed)"
+rm -rf "$runtime/glyphora/$dead".*
+# A relative XDG_RUNTIME_DIR is no runtime folder: it names a folder below
+# wherever the launcher runs.
+mkdir -p "$files/relative/glyphora"
+launch XDG_RUNTIME_DIR=relative TMPDIR="$work/tmp" -- "$files/plain.ans"
+check_eq "a relative XDG_RUNTIME_DIR: a new folder in TMPDIR, nothing made below it" \
+  "0 $work/tmp/glyphora.* " "$status $(field folder | sed 's/\.[A-Za-z0-9]*$/.*/') $(ls -A "$files/relative/glyphora")"
+rm -rf "$files/relative"
 launch WINE_STATUS=3 -- "$files/plain.ans"
 check_eq "wine's exit status is the launcher's, and its folder still goes" "3 $alive.BBBBBB keep" \
   "$status $(ls "$runtime/glyphora" | tr '\n' ' ' | sed 's/ $//')"
