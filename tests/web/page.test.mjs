@@ -190,6 +190,51 @@ describe('in English', () => {
     await page.close();
   });
 
+  test('a ?file= that is no address, or a broken one, fails as any link does; an empty one names none', async () => {
+    for (const [link, line] of [
+      ['%25zz', 'Cannot open %zz: the server answered 404.'],
+      [encodeURIComponent('http://[x'), 'Cannot open http://[x: the browser could not fetch it.'],
+      ['', 'glyphora.ans'],
+    ]) {
+      const page = await openPage(browser, `${server.url}?file=${link}`, { width: 600, height: 300 });
+      assert.equal(await statusLine(page), line);
+      await page.keyboard.press('ArrowDown');
+      assert.equal((await view(page)).state.doc_rows, link === '' ? 41 : 0, `?file=${link}`);
+      assert.deepEqual(page.problems.filter((p) => !p.includes('404')), []);
+      await page.close();
+    }
+  });
+
+  test('a file dropped while a ?file= link is still coming stays shown', async () => {
+    const page = await browser.newPage();
+    await page.setRequestInterception(true);
+    let answered;
+    const slow = new Promise((resolve) => { answered = resolve; });
+    page.on('request', (request) => {
+      if (!request.url().endsWith('/slow.ans')) return request.continue();
+      setTimeout(async () => {
+        await request.respond({ status: 200, contentType: 'application/octet-stream', body: readFileSync(sample) });
+        answered();
+      }, 1500);
+    });
+    await page.setViewport({ width: 600, height: 300 });
+    await page.goto(`${server.url}?file=slow.ans`);
+    await page.waitForFunction(() => window.glyphora);
+    await page.evaluate((b64) => {
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))], 'about.ans'));
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }, readFileSync(about).toString('base64'));
+    await page.waitForFunction(() => document.getElementById('status').textContent === 'about.ans');
+    await slow;
+    await page.waitForSelector('body[data-ready="true"]');
+    await new Promise((resolve) => setTimeout(resolve, 100));
+    assert.equal(await statusLine(page), 'about.ans');
+    assert.equal((await view(page)).state.doc_rows, 16);
+    await assertShows(page, about);
+    await page.close();
+  });
+
   test('a failed open leaves the view exactly as it was and says why in one line', async () => {
     const page = await openPage(browser, server.url, { width: 600, height: 300 });
     await page.keyboard.press('PageDown');
