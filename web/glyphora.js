@@ -309,21 +309,26 @@ function openBytes(bytes, name = '') {
 }
 
 // A file is read straight into the module's buffer, a piece at a time, so a
-// large one is never held twice.
-function openFile(file) {
+// large one is never held twice. An open asked for meanwhile (ticket no longer
+// the last) takes that buffer, so the reading stops there and shows nothing.
+function openFile(file, ticket) {
   return openInto(file.name, file.size, async (at) => {
     let filled = 0;
     try {
       const reader = file.stream().getReader();
       for (;;) {
         const { done, value } = await reader.read();
+        if (ticket !== requested) {
+          reader.cancel().catch(() => {});
+          return false;
+        }
         if (done) break;
         if (filled + value.length > file.size) throw new Error('the file grew');
         bytesOf().set(value, at + filled);
         filled += value.length;
       }
     } catch {
-      return fail(file.name, text.unreadable);
+      return ticket === requested && fail(file.name, text.unreadable);
     }
     return finishOpen(file.name, filled);
   });
@@ -375,8 +380,8 @@ async function openUrl(link) {
 }
 
 function openPicked(file) {
-  ++requested;
-  queued(() => openFile(file));
+  const ticket = ++requested;
+  queued(() => (ticket === requested ? openFile(file, ticket) : false));
 }
 
 // One open at a time, once the view has started.

@@ -235,6 +235,26 @@ describe('in English', () => {
     await page.close();
   });
 
+  test('a file opened while a dropped one is still being read wins, and is shown exactly', async () => {
+    const page = await openPage(browser, server.url, { width: 600, height: 300 });
+    const result = await page.evaluate(async (b64) => {
+      // Large enough to be read in many pieces; the small one fits its buffer.
+      const big = new File([new Uint8Array(32 << 20).fill(0x41)], 'big.asc');
+      const transfer = new DataTransfer();
+      transfer.items.add(big);
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+      await new Promise((resolve) => setTimeout(resolve, 0));
+      const opened = window.glyphora.open(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0)), 'about.ans');
+      await new Promise((resolve) => setTimeout(resolve, 1500));
+      return { opened, status: document.getElementById('status').textContent };
+    }, readFileSync(about).toString('base64'));
+    assert.deepEqual(result, { opened: true, status: 'about.ans' });
+    assert.equal((await view(page)).state.doc_rows, 16);
+    await assertShows(page, about);
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
   test('a failed open leaves the view exactly as it was and says why in one line', async () => {
     const page = await openPage(browser, server.url, { width: 600, height: 300 });
     await page.keyboard.press('PageDown');
