@@ -65,6 +65,7 @@ let opening = new Promise((resolve) => { started = resolve; });
 // Opens asked for so far: a fetch that ends after a later open was asked for
 // (a slow ?file= link, then a drop) is not shown over it.
 let requested = 0;
+let running = false;  // the module loaded and the view started
 
 // The module imports almost nothing: memory growth needs no notice (views of
 // memory are made afresh on every use) and the rest must never be called.
@@ -420,8 +421,9 @@ function wireMenus() {
     if (!event.target.closest('.menu')) closeMenus();
   });
   $('item-open').addEventListener('click', () => { closeMenus(); $('picker').click(); });
-  $('item-wrap').addEventListener('click', () => { closeMenus(); api.setWrap(!state().wrap); });
-  $('item-about').addEventListener('click', () => { closeMenus(); showAbout(); });
+  // The menus are there (and in their language) before the view is.
+  $('item-wrap').addEventListener('click', () => { closeMenus(); if (running) api.setWrap(!state().wrap); });
+  $('item-about').addEventListener('click', () => { closeMenus(); if (running) showAbout(); });
   $('picker').addEventListener('change', (event) => {
     const file = event.target.files[0];
     event.target.value = '';
@@ -574,6 +576,7 @@ async function start() {
   }
   window.glyphora = api;
   wireInput();
+  running = true;
   started();
   await shown;
   draw();

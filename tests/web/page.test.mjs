@@ -305,6 +305,29 @@ describe('in English', () => {
     await page.close();
   });
 
+  test('the menus answer nothing, and break nothing, before the module has started', async () => {
+    const page = await browser.newPage();
+    const problems = [];
+    page.on('pageerror', (error) => problems.push(error.message));
+    await page.setRequestInterception(true);
+    page.on('request', (request) => {
+      if (request.url().endsWith('/glyphora.wasm')) setTimeout(() => request.continue(), 1000);
+      else request.continue();
+    });
+    await page.setViewport({ width: 600, height: 300 });
+    await page.goto(server.url);
+    for (const [menu, item] of [['#menu-view', '#item-wrap'], ['#menu-help', '#item-about']]) {
+      await page.click(menu);
+      await page.click(item);
+    }
+    await page.waitForSelector('body[data-ready="true"]');
+    assert.deepEqual(problems, []);
+    assert.equal((await view(page)).state.wrap, false);
+    assert.equal(await page.$eval('#about', (e) => e.open), false);
+    await assertShows(page, sample);
+    await page.close();
+  });
+
   test('About shows the program\'s picture and words and closes only by OK', async () => {
     const page = await openPage(browser, server.url);
     await page.click('#menu-help');
