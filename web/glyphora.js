@@ -578,10 +578,10 @@ async function start() {
   wireInput();
   running = true;
   started();
+  followClientSize(cells);  // also while a slow link is coming
   await shown;
   draw();
   performance.mark('glyphora-first-frame');
-  followClientSize(cells);
   document.body.dataset.ready = 'true';
 }
 

@@ -235,6 +235,26 @@ describe('in English', () => {
     await page.close();
   });
 
+  test('the view follows the window while a ?file= link is still coming', async () => {
+    const page = await browser.newPage();
+    await page.setRequestInterception(true);
+    page.on('request', (request) => {
+      if (!request.url().endsWith('/slow.ans')) return request.continue();
+      setTimeout(() => request.respond({ status: 200, body: readFileSync(sample) }), 2000);
+    });
+    await page.setViewport({ width: 600, height: 300 });
+    await page.goto(`${server.url}?file=slow.ans`);
+    await page.waitForFunction(() => window.glyphora);
+    const before = (await view(page)).state.view_cols;
+    await page.setViewport({ width: 400, height: 300 });
+    await page.waitForFunction((c) => window.glyphora.state().view_cols !== c, { timeout: 1500 }, before);
+    assert.equal(await page.evaluate(() => document.body.dataset.ready), undefined, 'the link is still coming');
+    await page.waitForSelector('body[data-ready="true"]');
+    assert.deepEqual((await view(page)).state.view_cols, (await clientCells(page))[0]);
+    await assertShows(page, sample);
+    await page.close();
+  });
+
   test('a file opened while a dropped one is still being read wins, and is shown exactly', async () => {
     const page = await openPage(browser, server.url, { width: 600, height: 300 });
     const result = await page.evaluate(async (b64) => {
