@@ -58,7 +58,14 @@ const client = $('client');
 const status = $('status');
 let wasm = null;  // the module's exports
 let shownPresent = -1;
-let opening = Promise.resolve();
+// Opens wait for the module and the view (started() lets them through), then
+// for each other: the module's input buffer is shared.
+let started;
+let opening = new Promise((resolve) => { started = resolve; });
+// Opens asked for so far: a fetch that ends after a later open was asked for
+// (a slow ?file= link, then a drop) is not shown over it.
+let requested = 0;
+let running = false;  // the module loaded and the view started
 
 // The module imports almost nothing: memory growth needs no notice (views of
 // memory are made afresh on every use) and the rest must never be called.
@@ -303,21 +310,26 @@ function openBytes(bytes, name = '') {
 }
 
 // A file is read straight into the module's buffer, a piece at a time, so a
-// large one is never held twice.
-function openFile(file) {
+// large one is never held twice. An open asked for meanwhile (ticket no longer
+// the last) takes that buffer, so the reading stops there and shows nothing.
+function openFile(file, ticket) {
   return openInto(file.name, file.size, async (at) => {
     let filled = 0;
     try {
       const reader = file.stream().getReader();
       for (;;) {
         const { done, value } = await reader.read();
+        if (ticket !== requested) {
+          reader.cancel().catch(() => {});
+          return false;
+        }
         if (done) break;
         if (filled + value.length > file.size) throw new Error('the file grew');
         bytesOf().set(value, at + filled);
         filled += value.length;
       }
     } catch {
-      return fail(file.name, text.unreadable);
+      return ticket === requested && fail(file.name, text.unreadable);
     }
     return finishOpen(file.name, filled);
   });
@@ -338,12 +350,42 @@ async function fetchBytes(url) {
   }
 }
 
-async function openUrl(url, name) {
-  const got = await fetchBytes(url);
-  return got.bytes ? openBytes(got.bytes, name) : fail(name, got.why);
+// A link's address, relative to the page's, and the name messages give it.
+function address(link) {
+  let url;
+  try {
+    url = new URL(link, location.href);
+  } catch {
+    return { name: link, why: text.fetch };
+  }
+  const last = url.pathname.split('/').pop();
+  let name;
+  try {
+    name = decodeURIComponent(last);
+  } catch {
+    name = last;  // a stray % is a name all the same
+  }
+  return { url, name: name || url.href };
 }
 
-// One open at a time: the module's input buffer is shared.
+// The fetch runs outside the queue, so a link that is slow to answer holds
+// back no later open; its file is shown only if nothing was asked for since.
+async function openUrl(link) {
+  const ticket = ++requested;
+  const { url, name, why } = address(link);
+  const got = why ? { why } : await fetchBytes(url);
+  return queued(() => {
+    if (ticket !== requested) return false;
+    return got.bytes ? openBytes(got.bytes, name) : fail(name, got.why);
+  });
+}
+
+function openPicked(file) {
+  const ticket = ++requested;
+  queued(() => (ticket === requested ? openFile(file, ticket) : false));
+}
+
+// One open at a time, once the view has started.
 function queued(work) {
   const next = opening.then(work, work);
   opening = next.then(() => {}, () => {});
@@ -379,12 +421,13 @@ function wireMenus() {
     if (!event.target.closest('.menu')) closeMenus();
   });
   $('item-open').addEventListener('click', () => { closeMenus(); $('picker').click(); });
-  $('item-wrap').addEventListener('click', () => { closeMenus(); api.setWrap(!state().wrap); });
-  $('item-about').addEventListener('click', () => { closeMenus(); showAbout(); });
+  // The menus are there (and in their language) before the view is.
+  $('item-wrap').addEventListener('click', () => { closeMenus(); if (running) api.setWrap(!state().wrap); });
+  $('item-about').addEventListener('click', () => { closeMenus(); if (running) showAbout(); });
   $('picker').addEventListener('change', (event) => {
     const file = event.target.files[0];
     event.target.value = '';
-    if (file) queued(() => openFile(file));
+    if (file) openPicked(file);
   });
 }
 
@@ -445,7 +488,7 @@ function wireInput() {
     event.preventDefault();
     document.body.classList.remove('dragging');
     const file = event.dataTransfer.files[0];  // the first file; the rest are ignored
-    if (file) queued(() => openFile(file));
+    if (file) openPicked(file);
   });
   wireBar($('hbar'), HORIZONTAL);
   wireBar($('vbar'), VERTICAL);
@@ -464,15 +507,21 @@ const api = {
   record: null,
   // Bytes of a file (Uint8Array or ArrayBuffer): true when shown; on false the
   // view is as it was and the status line says why.
-  open: (bytes, name = '') => openBytes(bytes, name),
+  open: (bytes, name = '') => {
+    ++requested;
+    return openBytes(bytes, name);
+  },
   // A file of `size` bytes that write(bytes) puts straight into the module's
   // buffer (a Uint8Array over it), so it is never held twice; as open.
-  openWith: (size, write, name = '') => openInto(name, size, (at) => {
-    write(new Uint8Array(wasm.memory.buffer, at, size));
-    return finishOpen(name, size);
-  }),
+  openWith: (size, write, name = '') => {
+    ++requested;
+    return openInto(name, size, (at) => {
+      write(new Uint8Array(wasm.memory.buffer, at, size));
+      return finishOpen(name, size);
+    });
+  },
   // A file by its address, fetched as ?file= fetches it: a promise of true or false.
-  openUrl: (url) => queued(() => openUrl(new URL(url, location.href), String(url))),
+  openUrl: (url) => openUrl(String(url)),
   state,
   bars: barRecords,
   // A Win32 virtual-key code, or a browser key name the page maps to one.
@@ -515,25 +564,24 @@ const api = {
 
 async function start() {
   const moduleReady = loadModule();
-  const link = new URLSearchParams(location.search).get('file');
-  const url = new URL(link ?? 'glyphora.ans', location.href);
-  const name = decodeURIComponent(url.pathname.split('/').pop() || url.href);
-  const bytes = fetchBytes(url);
+  // An empty ?file= names no file.
+  const link = new URLSearchParams(location.search).get('file') || 'glyphora.ans';
+  const shown = openUrl(link);  // fetched while the module compiles
   wireMenus();
   wasm = await moduleReady;
   const cells = clientCells(...clientDeviceSize());
   if (wasm.gw_start(0, ...cells) !== 1) {
-    say(text.cannot(name, text.memory), true);
+    say(text.cannot(address(link).name, text.memory), true);
     return;
   }
   window.glyphora = api;
   wireInput();
-  const got = await bytes;
-  if (got.bytes) openBytes(got.bytes, name);
-  else fail(name, got.why);
+  running = true;
+  started();
+  followClientSize(cells);  // also while a slow link is coming
+  await shown;
   draw();
   performance.mark('glyphora-first-frame');
-  followClientSize(cells);
   document.body.dataset.ready = 'true';
 }
 

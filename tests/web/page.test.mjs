@@ -190,6 +190,91 @@ describe('in English', () => {
     await page.close();
   });
 
+  test('a ?file= that is no address, or a broken one, fails as any link does; an empty one names none', async () => {
+    for (const [link, line] of [
+      ['%25zz', 'Cannot open %zz: the server answered 404.'],
+      [encodeURIComponent('http://[x'), 'Cannot open http://[x: the browser could not fetch it.'],
+      ['', 'glyphora.ans'],
+    ]) {
+      const page = await openPage(browser, `${server.url}?file=${link}`, { width: 600, height: 300 });
+      assert.equal(await statusLine(page), line);
+      await page.keyboard.press('ArrowDown');
+      assert.equal((await view(page)).state.doc_rows, link === '' ? 41 : 0, `?file=${link}`);
+      assert.deepEqual(page.problems.filter((p) => !p.includes('404')), []);
+      await page.close();
+    }
+  });
+
+  test('a file dropped while a ?file= link is still coming stays shown', async () => {
+    const page = await browser.newPage();
+    await page.setRequestInterception(true);
+    let answered;
+    const slow = new Promise((resolve) => { answered = resolve; });
+    page.on('request', (request) => {
+      if (!request.url().endsWith('/slow.ans')) return request.continue();
+      setTimeout(async () => {
+        await request.respond({ status: 200, contentType: 'application/octet-stream', body: readFileSync(sample) });
+        answered();
+      }, 1500);
+    });
+    await page.setViewport({ width: 600, height: 300 });
+    await page.goto(`${server.url}?file=slow.ans`);
+    await page.waitForFunction(() => window.glyphora);
+    await page.evaluate((b64) => {
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))], 'about.ans'));
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }, readFileSync(about).toString('base64'));
+    await page.waitForFunction(() => document.getElementById('status').textContent === 'about.ans');
+    await slow;
+    await page.waitForSelector('body[data-ready="true"]');
+    await new Promise((resolve) => setTimeout(resolve, 100));
+    assert.equal(await statusLine(page), 'about.ans');
+    assert.equal((await view(page)).state.doc_rows, 16);
+    await assertShows(page, about);
+    await page.close();
+  });
+
+  test('the view follows the window while a ?file= link is still coming', async () => {
+    const page = await browser.newPage();
+    await page.setRequestInterception(true);
+    page.on('request', (request) => {
+      if (!request.url().endsWith('/slow.ans')) return request.continue();
+      setTimeout(() => request.respond({ status: 200, body: readFileSync(sample) }), 2000);
+    });
+    await page.setViewport({ width: 600, height: 300 });
+    await page.goto(`${server.url}?file=slow.ans`);
+    await page.waitForFunction(() => window.glyphora);
+    const before = (await view(page)).state.view_cols;
+    await page.setViewport({ width: 400, height: 300 });
+    await page.waitForFunction((c) => window.glyphora.state().view_cols !== c, { timeout: 1500 }, before);
+    assert.equal(await page.evaluate(() => document.body.dataset.ready), undefined, 'the link is still coming');
+    await page.waitForSelector('body[data-ready="true"]');
+    assert.deepEqual((await view(page)).state.view_cols, (await clientCells(page))[0]);
+    await assertShows(page, sample);
+    await page.close();
+  });
+
+  test('a file opened while a dropped one is still being read wins, and is shown exactly', async () => {
+    const page = await openPage(browser, server.url, { width: 600, height: 300 });
+    const result = await page.evaluate(async (b64) => {
+      // Large enough to be read in many pieces; the small one fits its buffer.
+      const big = new File([new Uint8Array(32 << 20).fill(0x41)], 'big.asc');
+      const transfer = new DataTransfer();
+      transfer.items.add(big);
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+      await new Promise((resolve) => setTimeout(resolve, 0));
+      const opened = window.glyphora.open(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0)), 'about.ans');
+      await new Promise((resolve) => setTimeout(resolve, 1500));
+      return { opened, status: document.getElementById('status').textContent };
+    }, readFileSync(about).toString('base64'));
+    assert.deepEqual(result, { opened: true, status: 'about.ans' });
+    assert.equal((await view(page)).state.doc_rows, 16);
+    await assertShows(page, about);
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
   test('a failed open leaves the view exactly as it was and says why in one line', async () => {
     const page = await openPage(browser, server.url, { width: 600, height: 300 });
     await page.keyboard.press('PageDown');
@@ -237,6 +322,29 @@ describe('in English', () => {
     await page.click('#menu-view');
     await page.click('#item-wrap');
     assert.equal((await view(page)).state.wrap, false);
+    await page.close();
+  });
+
+  test('the menus answer nothing, and break nothing, before the module has started', async () => {
+    const page = await browser.newPage();
+    const problems = [];
+    page.on('pageerror', (error) => problems.push(error.message));
+    await page.setRequestInterception(true);
+    page.on('request', (request) => {
+      if (request.url().endsWith('/glyphora.wasm')) setTimeout(() => request.continue(), 1000);
+      else request.continue();
+    });
+    await page.setViewport({ width: 600, height: 300 });
+    await page.goto(server.url);
+    for (const [menu, item] of [['#menu-view', '#item-wrap'], ['#menu-help', '#item-about']]) {
+      await page.click(menu);
+      await page.click(item);
+    }
+    await page.waitForSelector('body[data-ready="true"]');
+    assert.deepEqual(problems, []);
+    assert.equal((await view(page)).state.wrap, false);
+    assert.equal(await page.$eval('#about', (e) => e.open), false);
+    await assertShows(page, sample);
     await page.close();
   });
 
