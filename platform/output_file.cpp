@@ -18,6 +18,13 @@ namespace {
 // folder listing does not show it while it is written.
 constexpr char kTempPattern[] = ".glyphora-shot-XXXXXX";
 
+// The signals that end a run from outside: a closed terminal, ^C, kill.
+constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGTERM};
+
+void add_ending_signals(sigset_t& set) {
+    for (int signal_number : kEndingSignals) sigaddset(&set, signal_number);
+}
+
 // The one temporary, where the signal handler can reach it without allocating.
 char g_temp_name[PATH_MAX + 1];
 volatile sig_atomic_t g_temp_armed = 0;
@@ -35,7 +42,7 @@ void catch_ending_signals() {
     static bool caught = false;
     if (caught) return;
     caught = true;
-    for (int signal_number : {SIGINT, SIGTERM}) {
+    for (int signal_number : kEndingSignals) {
         struct sigaction present {};
         // A signal ignored (nohup, a background job) or handled elsewhere is left so.
         if (sigaction(signal_number, nullptr, &present) != 0 || (present.sa_flags & SA_SIGINFO) ||
@@ -44,21 +51,19 @@ void catch_ending_signals() {
         struct sigaction action {};
         action.sa_handler = remove_temp_and_end;
         sigemptyset(&action.sa_mask);
-        sigaddset(&action.sa_mask, SIGINT);
-        sigaddset(&action.sa_mask, SIGTERM);
+        add_ending_signals(action.sa_mask);
         sigaction(signal_number, &action, nullptr);
     }
 }
 
-// Holds SIGINT and SIGTERM back while the temporary's name and its existence
+// Holds the ending signals back while the temporary's name and its existence
 // change together, so the handler never sees one without the other.
 class EndingSignalsHeld {
 public:
     EndingSignalsHeld() {
         sigset_t held;
         sigemptyset(&held);
-        sigaddset(&held, SIGINT);
-        sigaddset(&held, SIGTERM);
+        add_ending_signals(held);
         sigprocmask(SIG_BLOCK, &held, &before_);
     }
     ~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }

@@ -3,8 +3,8 @@
 // new name is replaced whole, never seen half-written (a temporary beside it,
 // renamed over it); a symlink's target is replaced so and the link kept; a
 // FIFO, a character device and "-" (standard output) are written straight
-// through. The temporary is removed on failure and when SIGINT or SIGTERM
-// ends the program. One output is open at a time.
+// through. The temporary is removed on failure and when SIGHUP, SIGINT or
+// SIGTERM ends the program. One output is open at a time.
 #include <cstddef>
 #include <string>
 

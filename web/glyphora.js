@@ -8,6 +8,8 @@ const CELL_HEIGHT = 16;
 const ABOUT_COLS = 45;
 const ABOUT_ROWS = 16;
 const WHEEL_DELTA = 120;
+// WM_MOUSEWHEEL's delta is 16 bits: the most whole notches it holds.
+const MAX_WHEEL_DELTA = Math.floor(32767 / WHEEL_DELTA) * WHEEL_DELTA;
 // A wheel notch as browsers report it in pixels and in lines.
 const PIXELS_PER_NOTCH = 100;
 const LINES_PER_NOTCH = 3;
@@ -66,6 +68,7 @@ let opening = new Promise((resolve) => { started = resolve; });
 // (a slow ?file= link, then a drop) is not shown over it.
 let requested = 0;
 let running = false;  // the module loaded and the view started
+let wheelRest = 0;  // the wheel's turn not yet handed on: less than a notch
 
 // The module imports almost nothing: memory growth needs no notice (views of
 // memory are made afresh on every use) and the rest must never be called.
@@ -470,8 +473,17 @@ function wireInput() {
     // the page is a turn toward the user: negative.
     const notches = event.deltaMode === 0 ? event.deltaY / PIXELS_PER_NOTCH
       : event.deltaMode === 1 ? event.deltaY / LINES_PER_NOTCH : event.deltaY;
-    const delta = event.wheelDeltaY || Math.trunc(-notches * WHEEL_DELTA);
-    if (delta !== 0) api.wheel(delta);
+    const delta = event.wheelDeltaY || -notches * WHEEL_DELTA;
+    // A touchpad turns in steps far smaller than a notch, each of which the
+    // program's rule would drop: they are added up here, and handed on in
+    // whole notches, as Windows means high-resolution wheels to be read. A
+    // turn the other way starts afresh.
+    if (Math.sign(delta) !== Math.sign(wheelRest)) wheelRest = 0;
+    wheelRest += delta;
+    const whole = Math.trunc(wheelRest / WHEEL_DELTA) * WHEEL_DELTA;
+    if (whole === 0) return;
+    wheelRest -= whole;
+    api.wheel(Math.max(-MAX_WHEEL_DELTA, Math.min(MAX_WHEEL_DELTA, whole)));
   }, { passive: false });
   // The About box closes only by its OK button, as in the program.
   $('about').addEventListener('cancel', (event) => event.preventDefault());

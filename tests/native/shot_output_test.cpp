@@ -256,7 +256,7 @@ TEST(ShotOutput, TheTemporaryComesWithTheFirstRowAndGoesOnFailure) {
     close(listening);
 }
 
-// The tool stopped by SIGINT or SIGTERM while it writes a large picture ends
+// The tool stopped by SIGHUP, SIGINT or SIGTERM while it writes a large picture ends
 // by that signal, and takes its temporary with it.
 TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
     TempFiles files;
@@ -267,7 +267,7 @@ TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
     const std::string out = files.paths.emplace_back(dir + "/whole.png");
     std::ofstream(out) << "old";
     const std::string tool = tool_path();
-    for (int signal_number : {SIGINT, SIGTERM}) {
+    for (int signal_number : {SIGHUP, SIGINT, SIGTERM}) {
         SCOPED_TRACE(strsignal(signal_number));
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -276,8 +276,7 @@ TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
         posix_spawnattr_init(&attributes);
         sigset_t defaults;  // as a shell's background job may start with SIGINT ignored
         sigemptyset(&defaults);
-        sigaddset(&defaults, SIGINT);
-        sigaddset(&defaults, SIGTERM);
+        for (int ending : {SIGHUP, SIGINT, SIGTERM}) sigaddset(&defaults, ending);
         posix_spawnattr_setsigdefault(&attributes, &defaults);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
         const char* argv[] = {tool.c_str(), "--whole", art.c_str(), out.c_str(), nullptr};

@@ -115,6 +115,28 @@ describe('in English', () => {
     await page.close();
   });
 
+  test('a touchpad\'s small wheel steps add up to whole notches; a turn back starts afresh', async () => {
+    const page = await openPage(browser, server.url, { width: 700, height: 400 });
+    // As a touchpad gives them: a tenth of a notch at a time.
+    const turn = (steps, delta) => page.evaluate((n, d) => {
+      window.glyphora.record = [];
+      for (let i = 0; i < n; ++i) {
+        const event = new WheelEvent('wheel', { deltaY: -d / 1.2, bubbles: true, cancelable: true });
+        Object.defineProperty(event, 'wheelDeltaY', { value: d });
+        document.getElementById('window').dispatchEvent(event);
+      }
+      return window.glyphora.record;
+    }, steps, delta);
+    assert.deepEqual(await turn(9, -12), []);
+    assert.deepEqual(await turn(1, -12), ['wheel -120']);
+    assert.deepEqual(await turn(25, -12), ['wheel -120', 'wheel -120']);
+    assert.equal((await page.evaluate(() => window.glyphora.state())).top_row, 6, 'two rows a notch');
+    // Half a notch down is left over; turning up drops it.
+    assert.deepEqual(await turn(10, 12), ['wheel 120']);
+    assert.deepEqual(await turn(1, 600), ['wheel 600']);
+    await page.close();
+  });
+
   test('dragging a thumb tracks it; arrows and the track step by lines and pages', async () => {
     const page = await openPage(browser, server.url, { width: 640, height: 400 });
     assert.equal(await openBytes(page, readFileSync(wide), 'wide.asc'), true);

@@ -34,7 +34,7 @@ const char kShotHelp[] =
     "  cat art.ans | glyphora-shot - - | display\n"
     "OUT.png is replaced whole once its picture is made, never left half-written;\n"
     "through a symlink, its target is replaced and the link kept. A FIFO or a\n"
-    "device is written straight through.\n"
+    "character device is written straight through.\n"
     "\n"
     "A thumbnail reads only the start of FILE: the rows down to --top and 1000\n"
     "more, at 82 characters a row, from at most 16 bytes of FILE a character; it\n"
