@@ -74,6 +74,13 @@ bool png_size(const std::string& path, uint32_t& width, uint32_t& height) {
 
 }  // namespace
 
+// The memory limit is to catch a picture's own cost: AddressSanitizer's
+// quarantine of freed blocks (256 MiB unless told) would otherwise fill it
+// over a long replay of frames and bands that were each freed in time.
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=16";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < kHeaderBytes) return 0;
     ShotRequest r;
