@@ -81,5 +81,5 @@ command -v npm >/dev/null || as_root apt-get install -y -qq --no-install-recomme
 web_tests="$(cd "$(dirname "$0")/.." && pwd)/tests/web"
 if [ ! -f "$web_tests/node_modules/.package-lock.json" ] ||
    [ "$web_tests/package-lock.json" -nt "$web_tests/node_modules/.package-lock.json" ]; then
-  (cd "$web_tests" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  (cd "$web_tests" && npm ci --prefer-offline --no-audit --no-fund --loglevel=error >/dev/null)
 fi
