@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ShotTuning tuning;
         tuning.compression.level = 0;
         std::string error;
-        if (render_shot(r, art, png, error)) {
+        if (render_shot(r, art, png, error, tuning)) {
             uint32_t width = 0, height = 0;
             check(png_size(png, width, height), "a written PNG has its header");
             if (r.mode == ShotMode::thumbnail)

@@ -146,11 +146,9 @@ bool open_temporary(const std::string& target, const struct stat* existing, Outp
     }
     mode_t mode;
     if (existing) {
-        // Kept where the system allows it, as writing into the file would.
-        if (existing->st_uid != geteuid() || existing->st_gid != getegid()) {
-            if (fchown(out.fd, existing->st_uid, existing->st_gid) != 0) {
-            }
-        }
+        // Kept where the system allows it, as writing into the file would;
+        // where it does not, the picture is written all the same.
+        [[maybe_unused]] const int owned = fchown(out.fd, existing->st_uid, existing->st_gid);
         mode = existing->st_mode & 0777;
     } else {
         mode = umask(0);
@@ -167,13 +165,13 @@ bool open_temporary(const std::string& target, const struct stat* existing, Outp
 
 }  // namespace
 
-bool is_standard_output(const char* path) {
-    return std::strcmp(path, "-") == 0;
+bool is_standard_stream(const std::string& name) {
+    return name == "-";
 }
 
 bool open_output(const char* path, OutputFile& out, std::string& error) {
     out = OutputFile();
-    if (is_standard_output(path)) {
+    if (is_standard_stream(path)) {
         out.fd = STDOUT_FILENO;
         out.standard = true;
         return true;

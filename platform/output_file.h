@@ -15,8 +15,9 @@ struct OutputFile {
     std::string target;
 };
 
-// "-" names standard output.
-bool is_standard_output(const char* path);
+// "-" names the standard stream: standard input as a file to read, standard
+// output as one to write.
+bool is_standard_stream(const std::string& name);
 
 // Opens `path` for writing. False with the reason in `error` (a folder, a
 // block device or socket, the system's reason), nothing made.

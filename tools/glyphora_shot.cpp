@@ -30,8 +30,7 @@ int main(int argc, char** argv) {
     if (!request.out_dir.empty()) return render_batch(request, stderr, isatty(STDERR_FILENO) == 1);
     std::string error, notice;
     const bool written = render_shot(request, request.inputs.front(), request.output, error, ShotTuning(), &notice);
-    if (!notice.empty() && written) std::fprintf(stderr, "glyphora-shot: %s\n", notice.c_str());
-    if (written) return kShotWritten;
-    std::fprintf(stderr, "glyphora-shot: %s\n", error.c_str());
-    return kShotFailed;
+    const std::string& message = written ? notice : error;
+    if (!message.empty()) std::fprintf(stderr, "glyphora-shot: %s\n", message.c_str());
+    return written ? kShotWritten : kShotFailed;
 }

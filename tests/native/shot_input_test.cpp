@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/output_file.h"
 #include "tests/native/shot_support.h"
 #include "tools/shot/input_bytes.h"
 

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "document/document.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -56,10 +57,6 @@ bool read_stream(int fd, uint64_t wanted, uint64_t known_size, InputBytes& input
 }
 
 }  // namespace
-
-bool is_standard_stream(const std::string& name) {
-    return name == "-";
-}
 
 bool read_input(const std::string& file, uint64_t limit, InputBytes& input, std::string& error) {
     input = InputBytes();

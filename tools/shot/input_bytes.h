@@ -10,10 +10,7 @@ struct InputBytes {
     uint32_t size = 0;
 };
 
-// "-" names standard input.
-bool is_standard_stream(const std::string& name);
-
-// Reads `file` into `input`: all of it, or only its first `limit` bytes when
+// Reads `file` ("-" standard input) into `input`: all of it, or only its first `limit` bytes when
 // limit is below kMaxFileSize. False with the reason in `error` (a folder, a
 // file larger than the viewer takes, the system's reason) otherwise.
 bool read_input(const std::string& file, uint64_t limit, InputBytes& input, std::string& error);

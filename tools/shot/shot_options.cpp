@@ -187,6 +187,6 @@ ParsedCommand parse_shot_command(int argc, const char* const* argv) {
 }
 
 std::string output_problem(const ShotRequest& request, bool output_is_terminal) {
-    if (!request.out_dir.empty() || !is_standard_output(request.output.c_str()) || !output_is_terminal) return "";
+    if (!request.out_dir.empty() || !is_standard_stream(request.output) || !output_is_terminal) return "";
     return "OUT is - (standard output), which is a terminal: redirect it to a file or a program";
 }

@@ -55,7 +55,7 @@ uint32_t band_bytes(const ShotTuning& tuning, uint32_t columns, uint32_t rows) {
 bool same_file(const std::string& input, const std::string& output) {
     struct stat in {}, out {};
     const bool read = is_standard_stream(input) ? fstat(STDIN_FILENO, &in) == 0 : stat(input.c_str(), &in) == 0;
-    const bool written = is_standard_output(output.c_str()) ? fstat(STDOUT_FILENO, &out) == 0
+    const bool written = is_standard_stream(output) ? fstat(STDOUT_FILENO, &out) == 0
                                                             : stat(output.c_str(), &out) == 0;
     return read && written && S_ISREG(in.st_mode) && S_ISREG(out.st_mode) && in.st_dev == out.st_dev &&
            in.st_ino == out.st_ino;
