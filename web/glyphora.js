@@ -13,8 +13,6 @@ const MAX_WHEEL_DELTA = Math.floor(32767 / WHEEL_DELTA) * WHEEL_DELTA;
 // A wheel notch as browsers report it in pixels and in lines.
 const PIXELS_PER_NOTCH = 100;
 const LINES_PER_NOTCH = 3;
-// The largest file the Document takes (kMaxFileSize); memory runs out first.
-const MAX_FILE_SIZE = 0xFFFFFFFE - 64 * 1024 * 1024;
 
 // Win32 virtual-key codes of the keys the window answers: the program has no
 // Home or End, so neither has the page.
@@ -279,7 +277,7 @@ function fail(name, why) {
 
 // Opens `size` bytes that `fill` writes into the buffer the module hands out.
 function openInto(name, size, fill) {
-  if (size > MAX_FILE_SIZE) return fail(name, text.large);
+  if (size > wasm.gw_max_file_size() >>> 0) return fail(name, text.large);
   const at = wasm.gw_input(size) >>> 0;
   if (at === 0) return fail(name, text.memory);
   return fill(at);

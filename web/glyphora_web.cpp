@@ -70,6 +70,10 @@ EMSCRIPTEN_KEEPALIVE int gw_start(uint32_t n, uint32_t columns, uint32_t rows) {
     return 1;
 }
 
+// The largest file the Document takes, so that the page can tell a file too
+// large for the viewer from one too large for memory before asking for it.
+EMSCRIPTEN_KEEPALIVE uint32_t gw_max_file_size() { return static_cast<uint32_t>(kMaxFileSize); }
+
 // A buffer of `size` bytes for a file, or null without memory for it. The one
 // from a previous call is reused when it is large enough and still unopened.
 EMSCRIPTEN_KEEPALIVE uint8_t* gw_input(uint32_t size) {
