@@ -6,7 +6,7 @@
 // presentation) at 84x30 and 240x67 cells.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,22 +15,20 @@
 #include "platform/virtual_window.h"
 #include "render/viewer.h"
 #include "shell/input_rules.h"
+#include "tools/shot/input_bytes.h"
 
 namespace {
 
 constexpr size_t kOpenBytes = 64u << 20;
 
 std::vector<uint8_t> repeated_sample(const char* name, size_t size) {
-    const std::string path = std::string(GLYPHORA_SOURCE_DIR) + "/samples/" + name;
-    std::vector<uint8_t> sample;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        uint8_t chunk[4096];
-        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) sample.insert(sample.end(), chunk, chunk + n);
-        std::fclose(f);
-    }
+    InputBytes sample;
+    std::string error;
     std::vector<uint8_t> bytes(size);
-    for (size_t at = 0; !sample.empty() && at < size; at += sample.size())
-        std::memcpy(&bytes[at], sample.data(), std::min(sample.size(), size - at));
+    if (!read_input(std::string(GLYPHORA_SOURCE_DIR) + "/samples/" + name, kMaxFileSize, sample, error))
+        return bytes;
+    for (size_t at = 0; sample.size > 0 && at < size; at += sample.size)
+        std::memcpy(&bytes[at], sample.bytes.get(), std::min<size_t>(sample.size, size - at));
     return bytes;
 }
 

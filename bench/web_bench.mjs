@@ -8,7 +8,7 @@ import { spawnSync } from 'node:child_process';
 import { cpSync, mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { launch, nativeDir, openPage, root, serve, site } from '../tests/web/browser.mjs';
+import { chromium, launch, nativeDir, openPage, root, serve, site } from '../tests/web/browser.mjs';
 
 const MiB = 1024 * 1024;
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -40,7 +40,7 @@ const REPEAT = `async (file, size) => {
 }`;
 
 async function main() {
-  console.log(`Glyphora in the browser: ${spawnSync('/usr/bin/chromium', ['--version'], { encoding: 'utf8' }).stdout.trim()}`);
+  console.log(`Glyphora in the browser: ${spawnSync(chromium, ['--version'], { encoding: 'utf8' }).stdout.trim()}`);
   const native = nativeFigures();
   // The page's folder and the plain sample beside it.
   const folder = mkdtempSync(path.join(tmpdir(), 'glyphora-web-bench-'));

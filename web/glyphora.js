@@ -13,8 +13,6 @@ const MAX_WHEEL_DELTA = Math.floor(32767 / WHEEL_DELTA) * WHEEL_DELTA;
 // A wheel notch as browsers report it in pixels and in lines.
 const PIXELS_PER_NOTCH = 100;
 const LINES_PER_NOTCH = 3;
-// The largest file the Document takes (kMaxFileSize); memory runs out first.
-const MAX_FILE_SIZE = 0xFFFFFFFE - 64 * 1024 * 1024;
 
 // Win32 virtual-key codes of the keys the window answers: the program has no
 // Home or End, so neither has the page.
@@ -22,7 +20,7 @@ const VIRTUAL_KEYS = {
   PageUp: 0x21, PageDown: 0x22, ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28,
 };
 // Scroll-bar request codes (Win32's SB_ values).
-export const SB = { LINEBACK: 0, LINEFORWARD: 1, PAGEBACK: 2, PAGEFORWARD: 3, THUMBPOSITION: 4,
+const SB = { LINEBACK: 0, LINEFORWARD: 1, PAGEBACK: 2, PAGEFORWARD: 3, THUMBPOSITION: 4,
   THUMBTRACK: 5, ENDSCROLL: 8 };
 const HORIZONTAL = 0;
 const VERTICAL = 1;
@@ -55,7 +53,6 @@ const text = TEXTS[language];
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('view');
-const context = canvas.getContext('2d', { alpha: false });
 const client = $('client');
 const status = $('status');
 let wasm = null;  // the module's exports
@@ -87,33 +84,26 @@ async function loadModule() {
 
 const bytesOf = () => new Uint8Array(wasm.memory.buffer);
 
-// The fields of gw_state, in its order.
-function rawState(view = 0) {
-  return new Uint32Array(wasm.memory.buffer, wasm.gw_state(view) >>> 0, 22);
-}
-
-function state() {
-  const s = rawState();
-  return { top_row: s[0], left_col: s[1], view_cols: s[2], view_rows: s[3], doc_rows: s[4],
-    doc_cols: s[5], wrap: s[6] !== 0 };
-}
-
-function barRecords() {
-  const s = rawState();
+// gw_state's fields, read into plain values at once: a view of memory is
+// detached when it grows.
+function readState(view = 0) {
+  const s = new Uint32Array(wasm.memory.buffer, wasm.gw_state(view) >>> 0, 20);
   const bar = (at) => ({ enabled: s[at] !== 0, min: s[at + 1] | 0, max: s[at + 2] | 0, page: s[at + 3],
     position: s[at + 4] | 0 });
-  return { horizontal: bar(12), vertical: bar(17) };
+  return {
+    state: { top_row: s[0], left_col: s[1], view_cols: s[2], view_rows: s[3], doc_rows: s[4],
+      doc_cols: s[5], wrap: s[6] !== 0 },
+    image: { width: s[7], height: s[8], present: s[9] },
+    bars: { horizontal: bar(10), vertical: bar(15) },
+  };
 }
 
-// The presented image into a canvas whose every pixel is one device pixel.
-function showImage(view, target, targetContext, shown) {
-  // Read before gw_pixels, whose allocation may grow memory and so detach
-  // every view of the old.
-  const s = rawState(view);
-  const empty = s[2] === 0 || s[3] === 0;
-  const width = empty ? 0 : s[9];
-  const height = empty ? 0 : s[10];
-  const present = s[11];
+const state = () => readState().state;
+const barRecords = () => readState().bars;
+
+// The presented image into a canvas whose every pixel is one device pixel;
+// converted only when it is not the one the canvas already holds.
+function showImage(view, target, { width, height, present }, shown) {
   if (target.width !== width || target.height !== height) {
     target.width = width;
     target.height = height;
@@ -126,18 +116,18 @@ function showImage(view, target, targetContext, shown) {
     const pixels = wasm.gw_pixels(view) >>> 0;
     if (pixels !== 0) {
       const rgba = new Uint8ClampedArray(wasm.memory.buffer, pixels, width * height * 4);
-      targetContext.putImageData(new ImageData(rgba, width, height), 0, 0);
+      target.getContext('2d', { alpha: false }).putImageData(new ImageData(rgba, width, height), 0, 0);
     }
   }
   return present;
 }
 
 function draw() {
-  shownPresent = showImage(0, canvas, context, shownPresent);
-  const bars = barRecords();
+  const { state: s, image, bars } = readState();
+  shownPresent = showImage(0, canvas, image, shownPresent);
   drawBar($('hbar'), bars.horizontal, HORIZONTAL);
   drawBar($('vbar'), bars.vertical, VERTICAL);
-  $('item-wrap').setAttribute('aria-checked', String(state().wrap));
+  $('item-wrap').setAttribute('aria-checked', String(s.wrap));
 }
 
 // ---- Scroll bars, drawn from the virtual window's records ----
@@ -151,7 +141,7 @@ function barGeometry(element, record, bar) {
   const positions = span - Math.max(page, 1);  // the thumb reaches min .. min + positions
   const offset = positions > 0
     ? Math.round((record.position - record.min) / positions * (length - thumb)) : 0;
-  return { track, length, thumb, positions, offset };
+  return { length, thumb, positions, offset };
 }
 
 function drawBar(element, record, bar) {
@@ -162,10 +152,7 @@ function drawBar(element, record, bar) {
   thumb.style[bar === VERTICAL ? 'height' : 'width'] = `${g.thumb}px`;
 }
 
-function currentRecord(bar) {
-  const bars = barRecords();
-  return bar === VERTICAL ? bars.vertical : bars.horizontal;
-}
+const currentRecord = (bar) => barRecords()[bar === VERTICAL ? 'vertical' : 'horizontal'];
 
 // Pressing an arrow or the track repeats, as a scroll bar does, until released.
 function repeatWhileHeld(button, event, request) {
@@ -290,7 +277,7 @@ function fail(name, why) {
 
 // Opens `size` bytes that `fill` writes into the buffer the module hands out.
 function openInto(name, size, fill) {
-  if (size > MAX_FILE_SIZE) return fail(name, text.large);
+  if (size > wasm.gw_max_file_size() >>> 0) return fail(name, text.large);
   const at = wasm.gw_input(size) >>> 0;
   if (at === 0) return fail(name, text.memory);
   return fill(at);
@@ -304,12 +291,18 @@ function finishOpen(name, size) {
   return true;
 }
 
+// Opens `size` bytes that write(target) puts into the module's buffer (a
+// Uint8Array over it).
+function openWritten(name, size, write) {
+  return openInto(name, size, (at) => {
+    write(new Uint8Array(wasm.memory.buffer, at, size));
+    return finishOpen(name, size);
+  });
+}
+
 function openBytes(bytes, name = '') {
   const view = bytes instanceof Uint8Array ? bytes : new Uint8Array(bytes);
-  return openInto(name, view.length, (at) => {
-    bytesOf().set(view, at);
-    return finishOpen(name, view.length);
-  });
+  return openWritten(name, view.length, (target) => target.set(view));
 }
 
 // A file is read straight into the module's buffer, a piece at a time, so a
@@ -450,8 +443,7 @@ async function showAbout() {
       wasm.gw_open(1, got.bytes.length);
     });
   }
-  const art = $('about-art');
-  aboutShown = showImage(1, art, art.getContext('2d', { alpha: false }), aboutShown);
+  aboutShown = showImage(1, $('about-art'), readState(1).image, aboutShown);
   dialog.showModal();
   $('about-ok').focus();
 }
@@ -515,7 +507,6 @@ function note(request) {
 }
 
 const api = {
-  language,
   record: null,
   // Bytes of a file (Uint8Array or ArrayBuffer): true when shown; on false the
   // view is as it was and the status line says why.
@@ -527,10 +518,7 @@ const api = {
   // buffer (a Uint8Array over it), so it is never held twice; as open.
   openWith: (size, write, name = '') => {
     ++requested;
-    return openInto(name, size, (at) => {
-      write(new Uint8Array(wasm.memory.buffer, at, size));
-      return finishOpen(name, size);
-    });
+    return openWritten(name, size, write);
   },
   // A file by its address, fetched as ?file= fetches it: a promise of true or false.
   openUrl: (url) => openUrl(String(url)),
@@ -564,12 +552,6 @@ const api = {
     note(`wrap ${flag ? 1 : 0}`);
     wasm.gw_set_wrap(flag ? 1 : 0);
     draw();
-  },
-  // A copy of the presented image: width, height and RGBA bytes.
-  frame() {
-    const [width, height] = rawState().subarray(9, 11);
-    const pixels = wasm.gw_pixels(0) >>> 0;
-    return { width, height, rgba: pixels ? bytesOf().slice(pixels, pixels + width * height * 4) : null };
   },
   memoryBytes: () => wasm.memory.buffer.byteLength,
 };

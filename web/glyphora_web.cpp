@@ -36,8 +36,8 @@ Viewer* main_viewer() { return windows[0].viewer; }
 
 // State as the page reads it: one uint32 array, in this order.
 enum StateField : uint32_t {
-    kTopRow, kLeftCol, kViewCols, kViewRows, kDocRows, kDocCols, kWrap, kBottomRow,
-    kRightCol, kImageWidth, kImageHeight, kPresentCount,
+    kTopRow, kLeftCol, kViewCols, kViewRows, kDocRows, kDocCols, kWrap,
+    kImageWidth, kImageHeight, kPresentCount,  // the image the page shows
     kBars,  // then for SB_HORZ and SB_VERT: enabled, min, max, page, position
     kBarFields = 5,
     kStateFields = kBars + 2 * kBarFields
@@ -69,6 +69,10 @@ EMSCRIPTEN_KEEPALIVE int gw_start(uint32_t n, uint32_t columns, uint32_t rows) {
     viewer->resize(columns, rows);
     return 1;
 }
+
+// The largest file the Document takes, so that the page can tell a file too
+// large for the viewer from one too large for memory before asking for it.
+EMSCRIPTEN_KEEPALIVE uint32_t gw_max_file_size() { return static_cast<uint32_t>(kMaxFileSize); }
 
 // A buffer of `size` bytes for a file, or null without memory for it. The one
 // from a previous call is reused when it is large enough and still unopened.
@@ -136,11 +140,12 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
     state_fields[kDocRows] = v.doc_rows;
     state_fields[kDocCols] = v.doc_cols;
     state_fields[kWrap] = v.document->wrap_enabled != 0;
-    state_fields[kBottomRow] = v.bottom_row;
-    state_fields[kRightCol] = v.right_col;
     if (const PresentedImage* image = presented_image(w->handle)) {
-        state_fields[kImageWidth] = image->width;
-        state_fields[kImageHeight] = image->height;
+        // A view of no cells shows nothing, whatever was presented before it.
+        if (v.view_cols && v.view_rows) {
+            state_fields[kImageWidth] = image->width;
+            state_fields[kImageHeight] = image->height;
+        }
         state_fields[kPresentCount] = static_cast<uint32_t>(image->present_count);
     }
     for (int bar = SB_HORZ; bar <= SB_VERT; ++bar) {
@@ -155,9 +160,10 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
     return state_fields;
 }
 
-// The presented image as RGBA, width x height x 4 bytes (gw_state gives the
-// size), or null when nothing was presented or there is no memory for it. The
-// buffer only grows, so a window of one size converts without allocating.
+// The presented image as RGBA, width x height x 4 bytes (the size gw_state
+// gives while the view has cells), or null when nothing was presented or
+// there is no memory for it. The buffer only grows, so a window of one size
+// converts without allocating.
 EMSCRIPTEN_KEEPALIVE const uint8_t* gw_pixels(uint32_t n) {
     Window* w = window_at(n);
     const PresentedImage* image = w ? presented_image(w->handle) : nullptr;

@@ -10,7 +10,7 @@ import puppeteer from 'puppeteer-core';
 export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 export const site = process.env.GLYPHORA_WEB_SITE ?? path.join(root, 'build/web/site');
 export const nativeDir = process.env.GLYPHORA_NATIVE_BUILD ?? path.join(root, 'build/native');
-const chromium = process.env.GLYPHORA_CHROMIUM ?? '/usr/bin/chromium';
+export const chromium = process.env.GLYPHORA_CHROMIUM ?? '/usr/bin/chromium';
 
 function need(file, what) {
   if (!existsSync(file)) throw new Error(`${file} is missing: ${what}`);

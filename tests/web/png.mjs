@@ -1,5 +1,5 @@
 // Just enough PNG reading for glyphora-shot's pictures: palette (1 to 8 bits)
-// or 8-bit RGB or RGBA, not interlaced, any row filter; gives RGB bytes.
+// or 8-bit RGB, not interlaced, any row filter; gives RGB bytes.
 import { readFileSync } from 'node:fs';
 import { inflateSync } from 'node:zlib';
 
@@ -18,11 +18,11 @@ export function readPng(file) {
       const [bits, colour, , , interlace] = body.subarray(8);
       depth = bits;
       const palettePng = colour === 3 && [1, 2, 4, 8].includes(bits);
-      if (!palettePng && (bits !== 8 || (colour !== 2 && colour !== 6))) {
+      if (!palettePng && (bits !== 8 || colour !== 2)) {
         throw new Error(`${file}: colour type ${colour} at ${bits} bits is not read here`);
       }
       if (interlace !== 0) throw new Error(`${file}: interlaced PNGs are not read here`);
-      channels = colour === 2 ? 3 : colour === 6 ? 4 : 0;
+      channels = colour === 2 ? 3 : 0;
     } else if (type === 'PLTE') {
       palette = Buffer.from(body);
     } else if (type === 'IDAT') {
@@ -56,21 +56,16 @@ export function readPng(file) {
     }
   }
   if (channels === 3) return { width, height, rgb: pixels };
-  if (channels === 0) {
-    if (!palette) throw new Error(`${file}: a palette PNG without its palette`);
-    const rgb = Buffer.alloc(width * height * 3);
-    const perByte = 8 / depth;
-    for (let y = 0; y < height; y++) {
-      for (let x = 0; x < width; x++) {
-        const byte = pixels[y * stride + Math.floor(x / perByte)];
-        const shift = 8 - depth * (x % perByte + 1);
-        const index = (byte >> shift) & ((1 << depth) - 1);
-        palette.copy(rgb, (y * width + x) * 3, index * 3, index * 3 + 3);
-      }
-    }
-    return { width, height, rgb };
-  }
+  if (!palette) throw new Error(`${file}: a palette PNG without its palette`);
   const rgb = Buffer.alloc(width * height * 3);
-  for (let i = 0; i < width * height; i++) pixels.copy(rgb, i * 3, i * 4, i * 4 + 3);
+  const perByte = 8 / depth;
+  for (let y = 0; y < height; y++) {
+    for (let x = 0; x < width; x++) {
+      const byte = pixels[y * stride + Math.floor(x / perByte)];
+      const shift = 8 - depth * (x % perByte + 1);
+      const index = (byte >> shift) & ((1 << depth) - 1);
+      palette.copy(rgb, (y * width + x) * 3, index * 3, index * 3 + 3);
+    }
+  }
   return { width, height, rgb };
 }

@@ -11,9 +11,8 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     # Connections kept open, as a real server keeps them.
     protocol_version = "HTTP/1.1"
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      ".wasm": "application/wasm", ".mjs": "text/javascript",
-                      ".js": "text/javascript", ".ans": "application/octet-stream",
-                      ".asc": "application/octet-stream"}
+                      ".wasm": "application/wasm", ".js": "text/javascript",
+                      ".ans": "application/octet-stream", ".asc": "application/octet-stream"}
 
     def log_message(self, *args):
         pass
