@@ -1,0 +1,417 @@
+// The gallery: a pack (a ZIP file), a folder or several files shown as one
+// thumbnail per piece of art, each glyphora-shot's --thumbnail 256 picture of
+// it, drawn by the module a piece at a time, the pieces in view first, so the
+// page answers throughout. A piece opens in the view; n and p move to the next
+// and previous piece there, Escape comes back.
+import { MAX_MEMBER_BYTES, compareBytes, isArtName, openPack, readMember } from './zip_reader.js';
+
+export const THUMBNAIL_PX = 256;
+// Items this far outside the gallery's scrolled box have their thumbnails
+// drawn before they come into view.
+const AHEAD = '512px';
+// Galleries of up to this many pieces have all their thumbnails drawn.
+const EAGER_ITEMS = 100;
+
+const TEXTS = {
+  english: {
+    pieces: (name, count) => `${name}: ${count} ${count === 1 ? 'piece' : 'pieces'}`,
+    none: 'no art in it (.ans, .asc, .nfo, .diz, .txt, .ice)',
+    large: 'larger than 64 MiB', unreadable: 'it cannot be read', memory: 'out of memory',
+    folder: 'the folder',
+  },
+  polish: {
+    pieces: (name, count) => `${name}: liczba utworów: ${count}`,
+    none: 'nie ma w nim grafiki (.ans, .asc, .nfo, .diz, .txt, .ice)',
+    large: 'większy niż 64 MiB', unreadable: 'nie da się go odczytać', memory: 'brak pamięci',
+    folder: 'folder',
+  },
+};
+
+// The reading a piece's name calls for; 0 is the program's own, the only one yet.
+const readingFor = () => 0;
+
+// A piece's path in the address after '#', its slashes left readable.
+const pieceAddress = (path) => `#${encodeURIComponent(path).replace(/%2F/g, '/')}`;
+function pieceFromAddress(hash) {
+  try {
+    return decodeURIComponent(hash.replace(/^#/, ''));
+  } catch {
+    return '';
+  }
+}
+
+// host: { element, language, module() (the wasm exports), show(bytes, name)
+// (a promise of true when the view shows it), say(line, problem), fail(name,
+// why), focusView() }.
+export function createGallery(host) {
+  const text = TEXTS[host.language] ?? TEXTS.english;
+  const element = host.element;
+  let items = [];  // { path, why, read(), node, state: 'waiting' | 'queued' | 'drawn' }
+  let selected = -1;
+  let viewing = false;  // a piece of the gallery is in the view
+  let fromAddress = false;  // the pack came by ?file=: the address names its piece
+  let generation = 0;
+  let queue = [];
+  let pumping = false;
+  let observer = null;
+  let marked = {};
+
+  // ---- Thumbnails ----
+
+  function thumbnailOf(bytes, path) {
+    const wasm = host.module();
+    const at = wasm.gw_member_input(bytes.length) >>> 0;
+    if (at === 0) return { why: text.memory };
+    new Uint8Array(wasm.memory.buffer, at, bytes.length).set(bytes);
+    const fieldsAt = wasm.gw_thumbnail(bytes.length, THUMBNAIL_PX, readingFor(path)) >>> 0;
+    const [width, height, pixels, why] = new Uint32Array(wasm.memory.buffer, fieldsAt, 4);
+    if (pixels === 0) {
+      const all = new Uint8Array(wasm.memory.buffer);
+      const end = all.indexOf(0, why);
+      return { why: new TextDecoder().decode(all.subarray(why, end)) };
+    }
+    return { width, height, rgba: new Uint8ClampedArray(wasm.memory.buffer.slice(pixels, pixels + width * height * 4)) };
+  }
+
+  function markUnreadable(item, why) {
+    item.why = why;
+    item.node.classList.add('unreadable');
+    item.node.querySelector('.why').textContent = why;
+  }
+
+  async function draw(item) {
+    const got = await item.read();
+    if (got.why) return markUnreadable(item, got.why);
+    const picture = thumbnailOf(got.bytes, item.path);
+    if (picture.why) {
+      item.node.classList.add('blank');
+      item.node.querySelector('.why').textContent = picture.why;
+      return;
+    }
+    const canvas = item.node.querySelector('canvas');
+    canvas.width = picture.width;
+    canvas.height = picture.height;
+    const ratio = window.devicePixelRatio || 1;
+    canvas.style.width = `${picture.width / ratio}px`;
+    canvas.style.height = `${picture.height / ratio}px`;
+    canvas.getContext('2d', { alpha: false })
+      .putImageData(new ImageData(picture.rgba, picture.width, picture.height), 0, 0);
+  }
+
+  // A small gallery has every thumbnail drawn, those in view first; a large
+  // one only those in view or near it.
+  function rest() {
+    if (items.length > EAGER_ITEMS) return undefined;
+    const item = items.find((i) => i.state === 'waiting');
+    if (item) item.state = 'queued';
+    return item;
+  }
+
+  // One thumbnail a task, so input is answered between any two. Marks time
+  // the first thumbnail and the last of a gallery drawn whole.
+  function pump() {
+    if (pumping) return;
+    pumping = true;
+    const mine = generation;
+    const step = async () => {
+      if (mine !== generation) return;
+      const item = queue.shift() ?? rest();
+      if (!item) {
+        pumping = false;
+        if (!marked.all && items.every((i) => i.state === 'drawn')) {
+          marked.all = true;
+          performance.mark('glyphora-gallery-all-thumbnails');
+        }
+        return;
+      }
+      item.state = 'drawn';
+      try {
+        await draw(item);
+      } catch {
+        markUnreadable(item, text.unreadable);
+      }
+      if (mine !== generation) return;
+      item.node.dataset.drawn = 'true';
+      if (!marked.first) {
+        marked.first = true;
+        performance.mark('glyphora-gallery-first-thumbnail');
+      }
+      setTimeout(step, 0);
+    };
+    setTimeout(step, 0);
+  }
+
+  function watch(entries) {
+    for (const entry of entries) {
+      const item = items[Number(entry.target.dataset.index)];
+      if (!item || item.state === 'drawn') continue;
+      if (entry.isIntersecting && item.state === 'waiting') {
+        item.state = 'queued';
+        queue.push(item);
+      } else if (!entry.isIntersecting && item.state === 'queued') {
+        item.state = 'waiting';
+        queue = queue.filter((i) => i !== item);
+      }
+    }
+    queue.sort((a, b) => items.indexOf(a) - items.indexOf(b));
+    if (queue.length) pump();
+  }
+
+  // ---- The items ----
+
+  function itemNode(item, index) {
+    const node = document.createElement('div');
+    node.className = 'piece';
+    node.setAttribute('role', 'option');
+    node.setAttribute('aria-selected', 'false');
+    node.tabIndex = -1;
+    node.dataset.name = item.path;
+    node.dataset.index = String(index);
+    node.title = item.path;
+    const box = document.createElement('div');
+    box.className = 'thumb';
+    box.append(document.createElement('canvas'));
+    const name = document.createElement('div');
+    name.className = 'name';
+    name.textContent = item.path;
+    const why = document.createElement('div');
+    why.className = 'why';
+    node.append(box, name, why);
+    return node;
+  }
+
+  function show(name, list) {
+    ++generation;
+    marked = {};
+    observer?.disconnect();
+    queue = [];
+    pumping = false;
+    items = list;
+    selected = -1;
+    viewing = false;
+    const ratio = window.devicePixelRatio || 1;
+    element.style.setProperty('--thumbnail', `${THUMBNAIL_PX / ratio}px`);
+    element.replaceChildren(...items.map((item, index) => {
+      item.state = 'waiting';
+      item.node = itemNode(item, index);
+      if (item.why) markUnreadable(item, item.why);
+      return item.node;
+    }));
+    element.hidden = false;
+    element.scrollTop = 0;
+    observer = new IntersectionObserver(watch, { root: element, rootMargin: AHEAD });
+    for (const item of items) observer.observe(item.node);
+    if (items.length === 0) return host.fail(name, text.none);
+    host.say(text.pieces(name, items.length), false);
+    select(0);
+    return true;
+  }
+
+  function select(index, focus = true) {
+    if (index < 0 || index >= items.length) return;
+    if (selected >= 0 && items[selected]) items[selected].node.setAttribute('aria-selected', 'false');
+    selected = index;
+    const node = items[index].node;
+    node.setAttribute('aria-selected', 'true');
+    if (focus && !element.hidden) {
+      node.focus({ preventScroll: true });
+      node.scrollIntoView({ block: 'nearest' });
+    }
+  }
+
+  function back() {
+    viewing = false;
+    element.hidden = false;
+    if (fromAddress) history.replaceState(null, '', location.pathname + location.search);
+    select(selected);
+  }
+
+  async function open(index) {
+    const item = items[index];
+    if (!item) return false;
+    select(index, false);
+    const got = await item.read();
+    if (got.why) {
+      markUnreadable(item, got.why);
+      return host.fail(item.path, got.why);
+    }
+    if (!(await host.show(got.bytes, item.path))) return false;
+    if (items[index] !== item) return false;  // another pack came meanwhile
+    viewing = true;
+    element.hidden = true;
+    if (fromAddress) history.replaceState(null, '', pieceAddress(item.path));
+    host.focusView();
+    return true;
+  }
+
+  // The next readable piece from `index` on, `step` at a time.
+  function readable(index, step) {
+    for (let i = index; i >= 0 && i < items.length; i += step) if (!items[i].why) return i;
+    return -1;
+  }
+
+  // Keys in the grid move the selection; columns are counted on the screen.
+  function columns() {
+    const top = items[0]?.node.offsetTop;
+    let count = 0;
+    while (count < items.length && items[count].node.offsetTop === top) ++count;
+    return Math.max(count, 1);
+  }
+
+  function gridKey(event) {
+    const moves = { ArrowLeft: -1, ArrowRight: 1, p: -1, n: 1, ArrowUp: -columns(), ArrowDown: columns(),
+      Home: -items.length, End: items.length };
+    if (event.key === 'Enter') {
+      if (selected >= 0) open(selected);
+    } else if (event.key in moves) {
+      select(Math.min(Math.max(selected + moves[event.key], 0), items.length - 1));
+    } else {
+      return null;  // the browser's: page keys scroll the gallery, Tab moves on
+    }
+    return true;
+  }
+
+  function viewKey(event) {
+    if (event.key === 'Escape') {
+      back();
+      return true;
+    }
+    if (event.key !== 'n' && event.key !== 'p') return false;
+    const next = readable(selected + (event.key === 'n' ? 1 : -1), event.key === 'n' ? 1 : -1);
+    if (next >= 0) open(next);
+    return true;
+  }
+
+  element.addEventListener('click', (event) => {
+    const node = event.target.closest('.piece');
+    if (node) open(Number(node.dataset.index));
+  });
+  window.addEventListener('hashchange', () => {
+    if (!fromAddress || items.length === 0) return;
+    const path = pieceFromAddress(location.hash);
+    if (path) gallery.openMember(path);
+    else if (viewing) back();
+  });
+
+  const gallery = {
+    // Whether the gallery or one of its pieces is showing.
+    get showing() { return items.length > 0 && (viewing || !element.hidden); },
+
+    // A key for the gallery: true when it took it (prevented), null when the
+    // browser should have it, false when the view should.
+    key(event) {
+      if (event.altKey || event.ctrlKey || event.metaKey || items.length === 0) return false;
+      if (!element.hidden) {
+        // The view behind the gallery takes no keys.
+        const taken = gridKey(event);
+        if (taken) event.preventDefault();
+        return taken;
+      }
+      if (!viewing || !viewKey(event)) return false;
+      event.preventDefault();
+      return true;
+    },
+
+    // A ZIP pack, its bytes or a Blob; `address` when it came by ?file=.
+    async openPack(data, name, address = false) {
+      performance.mark('glyphora-pack-arrived');
+      const pack = await openPack(data);
+      if (pack.error) return host.fail(name, pack.error);
+      fromAddress = address;
+      const shown = show(name, pack.members.map((member) => ({
+        path: member.path, why: member.why, read: () => readMember(pack, member),
+      })));
+      // Not waited for: the piece's open is queued behind this pack's.
+      const wanted = address && pieceFromAddress(location.hash);
+      if (shown && wanted) gallery.openMember(wanted);
+      return shown;
+    },
+
+    // Files of a folder or a drop: [{ path, file }], art among them shown.
+    openFiles(files, name = text.folder) {
+      performance.mark('glyphora-pack-arrived');
+      fromAddress = false;
+      const art = files.filter((f) => isArtName(f.path)).sort((a, b) => compareBytes(a.path, b.path));
+      return show(name, art.map(({ path, file }) => ({
+        path,
+        why: file.size > MAX_MEMBER_BYTES ? text.large : null,
+        read: async () => {
+          try {
+            return { bytes: new Uint8Array(await file.arrayBuffer()) };
+          } catch {
+            return { why: text.unreadable };
+          }
+        },
+      })));
+    },
+
+    // A file opened on its own ends the gallery.
+    close() {
+      ++generation;
+      observer?.disconnect();
+      items = [];
+      queue = [];
+      viewing = false;
+      element.hidden = true;
+      element.replaceChildren();
+    },
+
+    members: () => items.map((item) => item.path),
+
+    openMember(path) {
+      const index = items.findIndex((item) => item.path === path);
+      return index < 0 ? Promise.resolve(false) : open(index);
+    },
+  };
+  return gallery;
+}
+
+// ---- Folders and drops: the files in them, with their paths ----
+
+// A picked folder's files (webkitRelativePath), paths within the folder.
+export function pickedFolder(fileList) {
+  const files = [...fileList].map((file) => ({
+    path: (file.webkitRelativePath || file.name).split('/').slice(1).join('/') || file.name, file,
+  }));
+  const top = fileList[0]?.webkitRelativePath?.split('/')[0];
+  return { files, name: top || undefined };
+}
+
+function entryFile(entry) {
+  return new Promise((resolve) => entry.file(resolve, () => resolve(null)));
+}
+
+async function entryFiles(entry, path, out) {
+  if (entry.isFile) {
+    const file = await entryFile(entry);
+    if (file) out.push({ path, file });
+    return;
+  }
+  if (!entry.isDirectory) return;
+  const reader = entry.createReader();
+  for (;;) {
+    const batch = await new Promise((resolve) => reader.readEntries(resolve, () => resolve([])));
+    if (batch.length === 0) return;
+    for (const child of batch) await entryFiles(child, path ? `${path}/${child.name}` : child.name, out);
+  }
+}
+
+// A drop's files: a folder's within it when one folder is dropped alone, or
+// null when the drop is one plain file (opened as ever). Without entries (a
+// drop a script made), several files are taken by their names.
+export async function droppedFiles(dataTransfer) {
+  const files = [...dataTransfer.files];
+  const entries = [...dataTransfer.items].filter((i) => i.kind === 'file')
+    .map((i) => i.webkitGetAsEntry?.()).filter(Boolean);
+  if (entries.length === 0 || entries.length < files.length) {
+    return files.length > 1 ? { files: files.map((file) => ({ path: file.name, file })), name: undefined } : null;
+  }
+  if (entries.length === 1 && entries[0].isFile) return null;
+  const found = [];
+  if (entries.length === 1) {
+    await entryFiles(entries[0], '', found);
+    return { files: found, name: entries[0].name };
+  }
+  for (const entry of entries) await entryFiles(entry, entry.name, found);
+  return { files: found, name: undefined };
+}
