@@ -14,16 +14,16 @@ const EAGER_ITEMS = 100;
 
 const TEXTS = {
   english: {
-    pieces: (name, count) => `${name}: ${count} ${count === 1 ? 'piece' : 'pieces'}`,
-    none: 'no art in it (.ans, .asc, .nfo, .diz, .txt, .ice)',
+    pieces: (name, count) => `${name ? `${name}: ` : ''}${count} ${count === 1 ? 'piece' : 'pieces'}`,
+    none: 'no art (.ans, .asc, .nfo, .diz, .txt, .ice)',
     large: 'larger than 64 MiB', unreadable: 'it cannot be read', memory: 'out of memory',
-    folder: 'the folder',
+    dropped: 'the dropped files',
   },
   polish: {
-    pieces: (name, count) => `${name}: liczba utworów: ${count}`,
-    none: 'nie ma w nim grafiki (.ans, .asc, .nfo, .diz, .txt, .ice)',
+    pieces: (name, count) => `${name ? `${name}: ` : ''}liczba utworów: ${count}`,
+    none: 'brak grafiki (.ans, .asc, .nfo, .diz, .txt, .ice)',
     large: 'większy niż 64 MiB', unreadable: 'nie da się go odczytać', memory: 'brak pamięci',
-    folder: 'folder',
+    dropped: 'upuszczonych plików',
   },
 };
 
@@ -201,7 +201,7 @@ export function createGallery(host) {
     element.scrollTop = 0;
     observer = new IntersectionObserver(watch, { root: element, rootMargin: AHEAD });
     for (const item of items) observer.observe(item.node);
-    if (items.length === 0) return host.fail(name, text.none);
+    if (items.length === 0) return host.fail(name ?? text.dropped, text.none);
     host.say(text.pieces(name, items.length), false);
     select(0);
     return true;
@@ -328,7 +328,7 @@ export function createGallery(host) {
     },
 
     // Files of a folder or a drop: [{ path, file }], art among them shown.
-    openFiles(files, name = text.folder) {
+    openFiles(files, name) {
       performance.mark('glyphora-pack-arrived');
       fromAddress = false;
       const art = files.filter((f) => isArtName(f.path)).sort((a, b) => compareBytes(a.path, b.path));

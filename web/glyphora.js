@@ -32,6 +32,8 @@ const TEXTS = {
   english: {
     'menu-file': 'File', 'item-open': 'Open...', 'menu-view': 'View', 'item-wrap': 'Wrap lines',
     'menu-help': 'Help', 'item-about': 'About...', 'item-open-folder': 'Open folder…',
+    'about-keys': 'Gallery (a .zip, a folder or several files): Enter or a click opens a piece, n and p the next '
+      + 'and previous one, Escape goes back to the gallery.',
     cannot: (name, why) => `Cannot open ${name}: ${why}.`,
     memory: 'there is not enough memory for it', large: 'it is larger than the viewer can take',
     unreadable: 'it cannot be read', fetch: 'the browser could not fetch it',
@@ -40,6 +42,8 @@ const TEXTS = {
   polish: {
     'menu-file': 'Plik', 'item-open': 'Otwórz...', 'menu-view': 'Widok', 'item-wrap': 'Zawijaj wiersze',
     'menu-help': 'Pomoc', 'item-about': 'O programie...', 'item-open-folder': 'Otwórz folder…',
+    'about-keys': 'Galeria (plik .zip, folder lub kilka plików): Enter lub kliknięcie otwiera utwór, n i p '
+      + 'następny i poprzedni, Escape wraca do galerii.',
     cannot: (name, why) => `Nie można otworzyć ${name}: ${why}.`,
     memory: 'brak pamięci', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
     unreadable: 'nie da się go odczytać', fetch: 'przeglądarka nie mogła go pobrać',
