@@ -6,10 +6,19 @@
 import { MAX_MEMBER_BYTES, compareBytes, isArtName, openPack, readMember } from './zip_reader.js';
 
 export const THUMBNAIL_PX = 256;
-// Items this far outside the gallery's scrolled box have their thumbnails
-// drawn before they come into view.
-const AHEAD = '512px';
-// Galleries of up to this many pieces have all their thumbnails drawn.
+// An item's box in CSS pixels is the thumbnail's and this much more across
+// (padding and border) and down (the name and the reason below it), with GAP
+// between items and around them all.
+const FRAME_WIDTH = 16;
+const FRAME_HEIGHT = 56;
+const GAP = 8;
+// Galleries of up to ALL_NODES pieces have an element for each; larger ones
+// (a hostile pack may hold 65,535) only for the rows near the view, as
+// laying out a quarter of a million elements would freeze the page for
+// seconds. Thumbnails are drawn for the rows in view and AHEAD_ROWS either
+// side, and for every piece of galleries of up to EAGER_ITEMS.
+const ALL_NODES = 1000;
+const AHEAD_ROWS = 2;
 const EAGER_ITEMS = 100;
 
 const TEXTS = {
@@ -46,20 +55,25 @@ function pieceFromAddress(hash) {
 export function createGallery(host) {
   const text = TEXTS[host.language] ?? TEXTS.english;
   const element = host.element;
-  let items = [];  // { path, why, read(), node, state: 'waiting' | 'queued' | 'drawn' }
+  const sizer = document.createElement('div');  // as tall as all the rows
+  sizer.className = 'rows';
+  // { path, why, blank, read(), index, node, state: 'waiting' | 'queued' | 'drawn' }
+  let items = [];
+  const live = new Set();  // items with an element
+  let placedFor = '';  // the geometry the elements were placed for
   let selected = -1;
   let viewing = false;  // a piece of the gallery is in the view
   let fromAddress = false;  // the pack came by ?file=: the address names its piece
   let generation = 0;
   let queue = [];
   let pumping = false;
-  let observer = null;
   let marked = {};
 
   // ---- Thumbnails ----
 
-  function thumbnailOf(bytes, path) {
+  function thumbnailOf(whole, path) {
     const wasm = host.module();
+    const bytes = whole.subarray(0, wasm.gw_thumbnail_bytes() >>> 0);
     const at = wasm.gw_member_input(bytes.length) >>> 0;
     if (at === 0) return { why: text.memory };
     new Uint8Array(wasm.memory.buffer, at, bytes.length).set(bytes);
@@ -73,21 +87,18 @@ export function createGallery(host) {
     return { width, height, rgba: new Uint8ClampedArray(wasm.memory.buffer.slice(pixels, pixels + width * height * 4)) };
   }
 
-  function markUnreadable(item, why) {
-    item.why = why;
-    item.node.classList.add('unreadable');
-    item.node.querySelector('.why').textContent = why;
+  // What an element shows of its item: the reason it has no thumbnail, and
+  // whether it is drawn, unreadable and selected.
+  function dress(item) {
+    const node = item.node;
+    if (!node) return;
+    node.classList.toggle('unreadable', Boolean(item.why));
+    node.querySelector('.why').textContent = item.why ?? item.blank ?? '';
+    node.setAttribute('aria-selected', String(item.index === selected));
+    if (item.state === 'drawn') node.dataset.drawn = 'true';
   }
 
-  async function draw(item) {
-    const got = await item.read();
-    if (got.why) return markUnreadable(item, got.why);
-    const picture = thumbnailOf(got.bytes, item.path);
-    if (picture.why) {
-      item.node.classList.add('blank');
-      item.node.querySelector('.why').textContent = picture.why;
-      return;
-    }
+  function paint(item, picture) {
     const canvas = item.node.querySelector('canvas');
     canvas.width = picture.width;
     canvas.height = picture.height;
@@ -96,6 +107,23 @@ export function createGallery(host) {
     canvas.style.height = `${picture.height / ratio}px`;
     canvas.getContext('2d', { alpha: false })
       .putImageData(new ImageData(picture.rgba, picture.width, picture.height), 0, 0);
+  }
+
+  async function draw(item) {
+    let got;
+    try {
+      got = await item.read();
+    } catch {
+      got = { why: text.unreadable };
+    }
+    if (got.why) {
+      item.why = got.why;
+      return;
+    }
+    const picture = thumbnailOf(got.bytes, item.path);
+    if (picture.why) item.blank = picture.why;
+    else if (item.node) paint(item, picture);
+    else item.state = 'waiting';  // scrolled away meanwhile: drawn again when back
   }
 
   // A small gallery has every thumbnail drawn, those in view first; a large
@@ -125,13 +153,9 @@ export function createGallery(host) {
         return;
       }
       item.state = 'drawn';
-      try {
-        await draw(item);
-      } catch {
-        markUnreadable(item, text.unreadable);
-      }
+      await draw(item);
       if (mine !== generation) return;
-      item.node.dataset.drawn = 'true';
+      dress(item);
       if (!marked.first) {
         marked.first = true;
         performance.mark('glyphora-gallery-first-thumbnail');
@@ -141,32 +165,23 @@ export function createGallery(host) {
     setTimeout(step, 0);
   }
 
-  function watch(entries) {
-    for (const entry of entries) {
-      const item = items[Number(entry.target.dataset.index)];
-      if (!item || item.state === 'drawn') continue;
-      if (entry.isIntersecting && item.state === 'waiting') {
-        item.state = 'queued';
-        queue.push(item);
-      } else if (!entry.isIntersecting && item.state === 'queued') {
-        item.state = 'waiting';
-        queue = queue.filter((i) => i !== item);
-      }
-    }
-    queue.sort((a, b) => items.indexOf(a) - items.indexOf(b));
-    if (queue.length) pump();
-  }
-
   // ---- The items ----
 
-  function itemNode(item, index) {
+  function geometry() {
+    const thumb = THUMBNAIL_PX / (window.devicePixelRatio || 1);
+    const width = thumb + FRAME_WIDTH;
+    const height = thumb + FRAME_HEIGHT;
+    const columns = Math.max(1, Math.floor((element.clientWidth - GAP) / (width + GAP)));
+    return { thumb, width, height, columns };
+  }
+
+  function itemNode(item) {
     const node = document.createElement('div');
     node.className = 'piece';
     node.setAttribute('role', 'option');
-    node.setAttribute('aria-selected', 'false');
     node.tabIndex = -1;
     node.dataset.name = item.path;
-    node.dataset.index = String(index);
+    node.dataset.index = String(item.index);
     node.title = item.path;
     const box = document.createElement('div');
     box.className = 'thumb';
@@ -180,48 +195,117 @@ export function createGallery(host) {
     return node;
   }
 
+  // Elements for the items near the view (all of a small gallery), placed in
+  // rows; thumbnails asked for those in view and a few rows either side.
+  function render() {
+    if (element.hidden) return;
+    const g = geometry();
+    const step = g.height + GAP;
+    const key = `${g.columns} ${g.width} ${g.height}`;
+    if (key !== placedFor) {
+      element.style.setProperty('--thumbnail', `${g.thumb}px`);
+      sizer.style.height = `${GAP + Math.ceil(items.length / g.columns) * step}px`;
+    }
+    const firstRow = Math.max(0, Math.floor(element.scrollTop / step) - AHEAD_ROWS);
+    const lastRow = Math.floor((element.scrollTop + element.clientHeight) / step) + AHEAD_ROWS;
+    const near = [firstRow * g.columns, Math.min(items.length, (lastRow + 1) * g.columns)];
+    const [from, to] = items.length <= ALL_NODES ? [0, items.length] : near;
+    for (const item of live) {
+      if (item.index >= from && item.index < to) continue;
+      item.node.remove();
+      item.node = null;
+      live.delete(item);
+      if (item.state === 'drawn' && !item.why && !item.blank) item.state = 'waiting';
+    }
+    for (let i = from; i < to; ++i) {
+      const item = items[i];
+      const fresh = !item.node;
+      if (fresh) {
+        item.node = itemNode(item);
+        live.add(item);
+        dress(item);
+        sizer.append(item.node);
+      }
+      if (fresh || key !== placedFor) {
+        item.node.style.left = `${GAP + (i % g.columns) * (g.width + GAP)}px`;
+        item.node.style.top = `${GAP + Math.floor(i / g.columns) * step}px`;
+      }
+    }
+    placedFor = key;
+    queue = queue.filter((item) => {
+      const keep = item.index >= near[0] && item.index < near[1];
+      if (!keep) item.state = 'waiting';
+      return keep;
+    });
+    for (let i = near[0]; i < near[1]; ++i) {
+      if (items[i].state !== 'waiting') continue;
+      items[i].state = 'queued';
+      queue.push(items[i]);
+    }
+    if (queue.length || items.length <= EAGER_ITEMS) pump();
+  }
+
+  let renderAsked = false;
+  function renderSoon() {
+    if (renderAsked) return;
+    renderAsked = true;
+    requestAnimationFrame(() => {
+      renderAsked = false;
+      render();
+    });
+  }
+  element.addEventListener('scroll', renderSoon);
+  new ResizeObserver(renderSoon).observe(element);
+
   function show(name, list) {
     ++generation;
     marked = {};
-    observer?.disconnect();
     queue = [];
     pumping = false;
+    live.clear();
+    placedFor = '';
     items = list;
-    selected = -1;
-    viewing = false;
-    const ratio = window.devicePixelRatio || 1;
-    element.style.setProperty('--thumbnail', `${THUMBNAIL_PX / ratio}px`);
-    element.replaceChildren(...items.map((item, index) => {
+    items.forEach((item, index) => {
+      item.index = index;
       item.state = 'waiting';
-      item.node = itemNode(item, index);
-      if (item.why) markUnreadable(item, item.why);
-      return item.node;
-    }));
+    });
+    selected = items.length ? 0 : -1;
+    viewing = false;
+    sizer.replaceChildren();
+    element.replaceChildren(sizer);
     element.hidden = false;
     element.scrollTop = 0;
-    observer = new IntersectionObserver(watch, { root: element, rootMargin: AHEAD });
-    for (const item of items) observer.observe(item.node);
-    if (items.length === 0) return host.fail(name ?? text.dropped, text.none);
+    if (items.length === 0) {
+      element.hidden = true;
+      return host.fail(name ?? text.dropped, text.none);
+    }
     host.say(text.pieces(name, items.length), false);
     select(0);
     return true;
   }
 
+  // The selection, scrolled into view.
   function select(index, focus = true) {
     if (index < 0 || index >= items.length) return;
-    if (selected >= 0 && items[selected]) items[selected].node.setAttribute('aria-selected', 'false');
+    const before = items[selected];
     selected = index;
-    const node = items[index].node;
-    node.setAttribute('aria-selected', 'true');
-    if (focus && !element.hidden) {
-      node.focus({ preventScroll: true });
-      node.scrollIntoView({ block: 'nearest' });
+    if (before) dress(before);
+    if (element.hidden) return;
+    const g = geometry();
+    const top = GAP + Math.floor(index / g.columns) * (g.height + GAP);
+    if (top - GAP < element.scrollTop) element.scrollTop = top - GAP;
+    else if (top + g.height + GAP > element.scrollTop + element.clientHeight) {
+      element.scrollTop = top + g.height + GAP - element.clientHeight;
     }
+    render();
+    dress(items[index]);
+    if (focus) items[index].node?.focus({ preventScroll: true });
   }
 
   function back() {
     viewing = false;
     element.hidden = false;
+    render();
     if (fromAddress) history.replaceState(null, '', location.pathname + location.search);
     select(selected);
   }
@@ -232,7 +316,8 @@ export function createGallery(host) {
     select(index, false);
     const got = await item.read();
     if (got.why) {
-      markUnreadable(item, got.why);
+      item.why = got.why;
+      dress(item);
       return host.fail(item.path, got.why);
     }
     if (!(await host.show(got.bytes, item.path))) return false;
@@ -250,16 +335,10 @@ export function createGallery(host) {
     return -1;
   }
 
-  // Keys in the grid move the selection; columns are counted on the screen.
-  function columns() {
-    const top = items[0]?.node.offsetTop;
-    let count = 0;
-    while (count < items.length && items[count].node.offsetTop === top) ++count;
-    return Math.max(count, 1);
-  }
-
+  // Keys in the grid move the selection.
   function gridKey(event) {
-    const moves = { ArrowLeft: -1, ArrowRight: 1, p: -1, n: 1, ArrowUp: -columns(), ArrowDown: columns(),
+    const { columns } = geometry();
+    const moves = { ArrowLeft: -1, ArrowRight: 1, p: -1, n: 1, ArrowUp: -columns, ArrowDown: columns,
       Home: -items.length, End: items.length };
     if (event.key === 'Enter') {
       if (selected >= 0) open(selected);
@@ -301,6 +380,7 @@ export function createGallery(host) {
     // browser should have it, false when the view should.
     key(event) {
       if (event.altKey || event.ctrlKey || event.metaKey || items.length === 0) return false;
+      if (event.defaultPrevented || event.target.closest?.('#menubar, dialog')) return false;
       if (!element.hidden) {
         // The view behind the gallery takes no keys.
         const taken = gridKey(event);
@@ -348,9 +428,9 @@ export function createGallery(host) {
     // A file opened on its own ends the gallery.
     close() {
       ++generation;
-      observer?.disconnect();
       items = [];
       queue = [];
+      live.clear();
       viewing = false;
       element.hidden = true;
       element.replaceChildren();

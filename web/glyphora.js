@@ -510,6 +510,7 @@ function wireInput() {
   });
   $('window').addEventListener('wheel', (event) => {
     if (event.ctrlKey) return;  // the browser's zoom
+    if (event.target.closest('#gallery')) return;  // gallery: it scrolls as any page does
     event.preventDefault();
     // Browsers still give the delta WM_MOUSEWHEEL carries (120 a notch, up
     // positive) as wheelDeltaY; without it, it is made from deltaY, where down

@@ -75,6 +75,9 @@ bool scale_bands(FrameBands& bands, const RGBQUAD* colours, PixelSize out, uint8
 
 extern "C" {
 
+// The most of a member a thumbnail reads: the page hands no more.
+EMSCRIPTEN_KEEPALIVE uint32_t gw_thumbnail_bytes() { return static_cast<uint32_t>(thumbnail_input(0).bytes); }
+
 // A buffer of `size` bytes for the member to draw, or null without memory.
 EMSCRIPTEN_KEEPALIVE uint8_t* gw_member_input(uint32_t size) {
     if (member && member_size >= size) return member;
