@@ -22,6 +22,9 @@ const ZIP64_END_RECORD_SIZE = 56;
 const ZIP64_LOCATOR_SIZE = 20;
 const ZIP64_EXTRA = 0x0001;
 const MAX_COMMENT = 0xffff;
+// A hostile directory could name millions of members with names of 64 KiB: a
+// larger one is refused whole before it is read.
+const MAX_DIRECTORY_BYTES = 16 * 1024 * 1024;
 // A 16- or 32-bit field holding this says the value is in the ZIP64 records.
 const IN_ZIP64_16 = 0xffff;
 const IN_ZIP64_32 = 0xffffffff;
@@ -40,23 +43,14 @@ const INFLATE_PIECE = 4096;
 
 export const isArtName = (path) => ART_NAME.test(path);
 
-// Code page 437's upper half, and the pictures its control codes stand for.
+// Code page 437's upper half; its lower half is ASCII.
 const CP437_HIGH = 'ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00a0';
-const CP437_LOW = '\u0000☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼';
 
-// A name as the pack's writer meant it: UTF-8 when flagged so, else code page
-// 437. A name of printable ASCII alone reads the same either way.
+// A name as the pack's writer meant it: UTF-8 when flagged so, else code page 437.
 export function decodeName(bytes, utf8) {
   if (utf8) return new TextDecoder().decode(bytes);
-  let plain = true;
-  for (const b of bytes) {
-    if ((b < 0x20 || b > 0x7f) && b !== 0x09 && b !== 0x0a && b !== 0x0d) plain = false;
-  }
   let name = '';
-  for (const b of bytes) {
-    if (plain || (b >= 0x20 && b < 0x7f)) name += String.fromCharCode(b);
-    else name += b >= 0x80 ? CP437_HIGH[b - 0x80] : b === 0x7f ? '⌂' : CP437_LOW[b];
-  }
+  for (const b of bytes) name += b < 0x80 ? String.fromCharCode(b) : CP437_HIGH[b - 0x80];
   return name;
 }
 
@@ -147,6 +141,7 @@ async function directoryPlace(source, tail, tailStart, at) {
     end = recordAt;
   }
   if (offset + size > end) refuse('its directory lies outside the file');
+  if (size > MAX_DIRECTORY_BYTES) refuse(`its directory takes ${size} bytes, more than 16 MiB`);
   if (count * CENTRAL_HEADER_SIZE > size) refuse('its directory is cut short');
   return { count, size, offset };
 }
@@ -194,7 +189,7 @@ async function readDirectory(source) {
     try {
       const place = await directoryPlace(source, tail, tailStart, at);
       const bytes = await source.read(place.offset, place.size);
-      return { entries: parseDirectory(bytes, place.count), directoryStart: place.offset };
+      return { entries: parseDirectory(bytes, place.count) };
     } catch (error) {
       if (!(error instanceof PackError)) throw error;
       first ??= error;
@@ -214,39 +209,49 @@ function listedProblem(entry) {
   return null;
 }
 
-// Where each entry's bytes may lie: from its local header up to the next
-// entry's, or the directory. Entries whose bytes would overlap (a ZIP bomb's
-// trick to be inflated many times over, or two names for one member) are
-// refused but for the first of them in the directory; what else passes the
-// bound is found when the local header is read.
-function bound(entries, directoryStart) {
-  const byOffset = entries.map((entry, index) => ({ entry, index }))
-    .sort((a, b) => a.entry.offset - b.entry.offset || a.index - b.index);
-  let group = [];
-  let reach = -1;
-  const settle = () => {
-    const first = Math.min(...group.map((g) => g.index));
-    for (const g of group) if (g.index !== first) g.entry.overlaps = true;
-    group = [];
+// Local headers are read through a window of the pack, so the headers of
+// many small members cost a few reads.
+const HEADER_WINDOW = 1 << 16;
+function headerReader(source) {
+  let start = 0;
+  let window = new Uint8Array(0);
+  return async (at) => {
+    if (at < start || at + LOCAL_HEADER_SIZE > start + window.length) {
+      start = at;
+      window = await source.read(at, Math.min(HEADER_WINDOW, source.size - at));
+    }
+    return window.subarray(at - start, at - start + LOCAL_HEADER_SIZE);
   };
-  for (const g of byOffset) {
-    if (g.entry.offset >= reach) settle();
-    group.push(g);
-    reach = Math.max(reach, g.entry.offset + LOCAL_HEADER_SIZE + g.entry.compressedSize);
-  }
-  settle();
-  const kept = byOffset.filter((g) => !g.entry.overlaps);
-  kept.forEach((g, i) => { g.entry.end = i + 1 < kept.length ? kept[i + 1].entry.offset : directoryStart; });
 }
 
-// The start of an entry's data, after its local header, or null when that
-// header is not where the directory says or the data would pass its bound.
-async function dataStart(source, entry) {
-  if (entry.overlaps || entry.offset + LOCAL_HEADER_SIZE > entry.end) return null;
-  const header = await source.read(entry.offset, LOCAL_HEADER_SIZE);
-  if (u32(header, 0) !== LOCAL_HEADER) return null;
-  const at = entry.offset + LOCAL_HEADER_SIZE + u16(header, 26) + u16(header, 28);
-  return at + entry.compressedSize <= entry.end ? at : null;
+// Where each entry's data starts, after its local header: null when that
+// header is not where the directory says. Every entry whose bytes (header
+// and data) share one with another's is refused, as a ZIP bomb's members
+// (each inflating the same small data over again) or a damaged pack's.
+async function locate(source, entries) {
+  const read = headerReader(source);
+  const spans = [];
+  for (const entry of [...entries].sort((a, b) => a.offset - b.offset)) {
+    entry.dataAt = null;
+    if (entry.offset + LOCAL_HEADER_SIZE > source.size) continue;
+    const header = await read(entry.offset);
+    if (u32(header, 0) !== LOCAL_HEADER) continue;
+    entry.dataAt = entry.offset + LOCAL_HEADER_SIZE + u16(header, 26) + u16(header, 28);
+    spans.push(entry);
+  }
+  let reach = 0;
+  let holder = null;
+  for (const entry of spans) {
+    if (holder && entry.offset < reach) {
+      entry.overlaps = true;
+      holder.overlaps = true;
+    }
+    const end = entry.dataAt + entry.compressedSize;
+    if (!holder || end > reach) {
+      reach = end;
+      holder = entry;
+    }
+  }
 }
 
 // A pack's art members in gallery order, each { path, size, why }, why null
@@ -261,8 +266,8 @@ export async function openPack(data) {
     if (error instanceof PackError) return { error: error.message };
     return { error: 'it cannot be read' };
   }
-  const { entries, directoryStart } = directory;
-  bound(entries, directoryStart);
+  const { entries } = directory;
+  await locate(source, entries);
   const members = entries.filter((e) => !e.path.endsWith('/') && isArtName(e.path))
     .map((entry) => ({ path: entry.path, size: entry.size, why: listedProblem(entry), entry,
       key: encoder.encode(entry.path) }));
@@ -333,10 +338,11 @@ async function stored(source, entry) {
 export async function readMember(pack, member) {
   if (member.why) return { why: member.why };
   const { entry } = member;
+  if (entry.dataAt === null || entry.overlaps || entry.dataAt + entry.compressedSize > pack.source.size) {
+    return { why: 'corrupt' };
+  }
   let got;
   try {
-    entry.dataAt ??= await dataStart(pack.source, entry);
-    if (entry.dataAt === null) return { why: 'corrupt' };
     got = entry.method === STORED ? await stored(pack.source, entry) : await inflate(pack.source, entry);
   } catch {
     return { why: 'corrupt' };

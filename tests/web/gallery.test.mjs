@@ -148,7 +148,7 @@ describe('hostile packs in the page', () => {
   const table = [
     ['bomb', 2, ['corrupt at byte 1000', '']],
     ['endless', 2, ['corrupt', '']],
-    ['overlapping', 3, ['corrupt', '', '']],
+    ['overlapping', 3, ['corrupt', 'corrupt', '']],
     ['longnames', 2, ['', '']],
   ];
   for (const [name, count, reasons] of table) {

@@ -35,6 +35,12 @@ with zipfile.ZipFile(sys.argv[1]) as z:
 // on its pack_list must be built, and its listing is the page's.
 export const nativeReaderInTree = existsSync(path.join(root, 'tests/packs/make_packs.py'));
 
+// The native tests' packs (tests/packs/make_packs.py), written into `dir`.
+export function makeNativePacks(dir) {
+  const run = spawnSync('python3', [path.join(root, 'tests/packs/make_packs.py'), dir], { encoding: 'utf8' });
+  if (run.status !== 0) throw new Error(`make_packs.py: ${run.stderr}`);
+}
+
 export function nativeListing(file) {
   const tool = path.join(nativeDir, 'pack_list');
   if (!existsSync(tool)) throw new Error(`${tool} is missing: build the native preset first`);

@@ -3,13 +3,13 @@
 // real packs list as Python's zipfile (and the native reader, once in the
 // tree) lists them, member for member and byte for byte.
 import assert from 'node:assert/strict';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { root } from './browser.mjs';
 import { fnv1a64, packListing } from './pack_listing.mjs';
-import { makePacks, nativeListing, nativeReaderInTree, pythonListing } from './packs.mjs';
+import { makeNativePacks, makePacks, nativeListing, nativeReaderInTree, pythonListing } from './packs.mjs';
 
 const reader = await import(path.join(root, 'web/zip_reader.js'));
 let dir;
@@ -39,7 +39,8 @@ describe('hostile packs', () => {
     ['truncated', ['error\tit is not a ZIP file, or its end is missing']],
     ['notzip', ['error\tit is not a ZIP file, or its end is missing']],
     ['outside', ['error\tits directory lies outside the file']],
-    ['overlapping', ['again.ans\terror\tcorrupt', ok, `z.asc\tok\t60\t${art}`]],
+    // Both members that share bytes: either could be the bomb's.
+    ['overlapping', ['again.ans\terror\tcorrupt', 'ok.ans\terror\tcorrupt', `z.asc\tok\t60\t${art}`]],
     ['comment', [ok]],
     ['zip64', [ok, `z64.asc\tok\t60\t${art}`]],
   ];
@@ -86,30 +87,29 @@ describe('real packs', () => {
     assert.ok(Buffer.from(got.bytes).equals(readFileSync(path.join(root, 'samples/glyphora.ans'))));
   });
 
-  // The native reader and the page's read the same packs alike; a pack that
-  // cannot be opened is one message on each side, in each its own words.
+  // The native reader and the page's read the same packs alike, these and
+  // the native tests' own; a pack that cannot be opened is one message on
+  // each side, in each its own words.
   test('list as the native pack_list lists them', { skip: !nativeReaderInTree && 'no native pack reader in this tree yet' },
     async () => {
-      const hashless = (lines) => lines.map((line) => {
-        const fields = line.split('\t');
-        if (fields[0] === 'error') return 'error';
-        if (fields[1] === 'ok') fields[3] = BigInt(`0x${fields[3]}`).toString(16).padStart(16, '0');
-        return fields.join('\t');
-      });
-      for (const name of ['real', 'twenty', 'methods', 'bomb', 'endless', 'short', 'truncated', 'notzip', 'outside',
-        'overlapping', 'comment', 'zip64', 'longnames']) {
-        assert.deepEqual(hashless(await packListing(reader, bytesOf(name))), hashless(nativeListing(packFile(name))),
-          name);
+      const opened = (lines) => lines.map((line) => (line.startsWith('error\t') ? 'error' : line));
+      const theirs = path.join(dir, 'native');
+      makeNativePacks(theirs);
+      const packs = [...readdirSync(dir).filter((f) => f.endsWith('.zip')).map((f) => path.join(dir, f)),
+        ...readdirSync(theirs).filter((f) => f.endsWith('.zip')).map((f) => path.join(theirs, f))];
+      for (const file of packs) {
+        const mine = await packListing(reader, new Uint8Array(readFileSync(file)));
+        assert.deepEqual(opened(mine), opened(nativeListing(file)), file);
       }
     });
 });
 
 describe('names, CRC and art', () => {
-  test('names: code page 437 unless flagged UTF-8; plain ASCII as it is', () => {
+  test('names: code page 437 (its lower half ASCII) unless flagged UTF-8', () => {
     const table = [
       [[0x84], false, 'ä'], [[0x70, 0x84, 0x6b], false, 'päk'], [[0xc3, 0xa4], true, 'ä'],
-      [[0xc3, 0xa4], false, '├ñ'], [[0x01, 0x41], false, '☺A'], [[0xb0, 0xdb, 0xff], false, '░█\u00a0'],
-      [[0x61, 0x2f, 0x62], false, 'a/b'], [[0x7f, 0x80], false, '⌂Ç'],
+      [[0xc3, 0xa4], false, '├ñ'], [[0x01, 0x41], false, '\x01A'], [[0xb0, 0xdb, 0xff], false, '░█\u00a0'],
+      [[0x61, 0x2f, 0x62], false, 'a/b'], [[0x7f, 0x80], false, '\x7fÇ'],
     ];
     for (const [bytes, utf8, name] of table) assert.equal(reader.decodeName(Uint8Array.from(bytes), utf8), name);
   });
