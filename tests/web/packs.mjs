@@ -44,6 +44,6 @@ export function makeNativePacks(dir) {
 export function nativeListing(file) {
   const tool = path.join(nativeDir, 'pack_list');
   if (!existsSync(tool)) throw new Error(`${tool} is missing: build the native preset first`);
-  const run = spawnSync(tool, [file], { encoding: 'utf8' });
+  const run = spawnSync(tool, [file], { encoding: 'utf8', maxBuffer: 1 << 30 });
   return run.stdout.split('\n').filter(Boolean);
 }
