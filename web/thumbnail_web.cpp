@@ -14,7 +14,7 @@ namespace {
 
 // The bytes of the member being drawn: apart from the view's input buffer,
 // which a file being opened may be filling meanwhile.
-uint8_t* member = nullptr;
+std::unique_ptr<uint8_t[]> member;
 uint32_t member_size = 0;
 
 // The last thumbnail: what the page reads, in this order.
@@ -78,13 +78,12 @@ extern "C" {
 // The most of a member a thumbnail reads: the page hands no more.
 EMSCRIPTEN_KEEPALIVE uint32_t gw_thumbnail_bytes() { return static_cast<uint32_t>(thumbnail_input(0).bytes); }
 
-// A buffer of `size` bytes for the member to draw, or null without memory.
+// A buffer of `size` bytes for the member to draw, or null without memory;
+// each thumbnail takes its buffer.
 EMSCRIPTEN_KEEPALIVE uint8_t* gw_member_input(uint32_t size) {
-    if (member && member_size >= size) return member;
-    delete[] member;
-    member = new (std::nothrow) uint8_t[size > 0 ? size : 1];
+    member.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
     member_size = member ? size : 0;
-    return member;
+    return member.get();
 }
 
 // The thumbnail of the first `size` bytes of the member buffer, at most
@@ -96,12 +95,10 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_thumbnail(uint32_t size, uint32_t longes
     std::fill(fields, fields + kThumbnailFields, 0);
     static const char kNoMemory[] = "out of memory";
     if (!member || size > member_size) return not_drawn(kNoMemory);
-    // The view keeps the bytes, as the Document keeps a file's.
-    std::unique_ptr<uint8_t[]> bytes(member);
-    member = nullptr;
     member_size = 0;
+    // The view keeps the bytes, as the Document keeps a file's.
     ShotView view;
-    if (!view.open_bytes(std::move(bytes), size, nullptr, false, thumbnail_input(0))) return not_drawn(kNoMemory);
+    if (!view.open_bytes(std::move(member), size, nullptr, false, thumbnail_input(0))) return not_drawn(kNoMemory);
     Viewer& v = *view.viewer;
     wrap_for_thumbnail(v);
     const TextExtent extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
