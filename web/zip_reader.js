@@ -43,6 +43,19 @@ const INFLATE_PIECE = 4096;
 
 export const isArtName = (path) => ART_NAME.test(path);
 
+// Long work (a large member, a directory of thousands) gives the page a turn
+// every few milliseconds, so that it answers input throughout: promises alone
+// would run it all in one task.
+const SLICE_MS = 8;
+let sliceStart = 0;
+const pause = globalThis.scheduler?.yield ? () => globalThis.scheduler.yield()
+  : () => new Promise((resolve) => setTimeout(resolve, 0));
+async function breathe() {
+  if (performance.now() - sliceStart < SLICE_MS) return;
+  await pause();
+  sliceStart = performance.now();
+}
+
 // Code page 437's upper half; its lower half is ASCII.
 const CP437_HIGH = 'ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00a0';
 
@@ -64,8 +77,9 @@ const crcTable = (() => {
   return table;
 })();
 
-export function crc32(bytes) {
-  let c = 0xffffffff;
+// The CRC-32 of `bytes`, or of what came before (whose CRC is `crc`) and them.
+export function crc32(bytes, crc = 0) {
+  let c = (crc ^ 0xffffffff) >>> 0;
   for (let i = 0; i < bytes.length; ++i) c = crcTable[(c ^ bytes[i]) & 0xff] ^ (c >>> 8);
   return (c ^ 0xffffffff) >>> 0;
 }
@@ -146,10 +160,11 @@ async function directoryPlace(source, tail, tailStart, at) {
   return { count, size, offset };
 }
 
-function parseDirectory(bytes, count) {
+async function parseDirectory(bytes, count) {
   const entries = [];
   let at = 0;
   for (let i = 0; i < count; ++i) {
+    await breathe();
     if (at + CENTRAL_HEADER_SIZE > bytes.length || u32(bytes, at) !== CENTRAL_HEADER) {
       refuse('its directory is damaged');
     }
@@ -189,7 +204,7 @@ async function readDirectory(source) {
     try {
       const place = await directoryPlace(source, tail, tailStart, at);
       const bytes = await source.read(place.offset, place.size);
-      return { entries: parseDirectory(bytes, place.count) };
+      return { entries: await parseDirectory(bytes, place.count) };
     } catch (error) {
       if (!(error instanceof PackError)) throw error;
       first ??= error;
@@ -232,6 +247,7 @@ async function locate(source, entries) {
   const read = headerReader(source);
   const spans = [];
   for (const entry of [...entries].sort((a, b) => a.offset - b.offset)) {
+    await breathe();
     entry.dataAt = null;
     if (entry.offset + LOCAL_HEADER_SIZE > source.size) continue;
     const header = await read(entry.offset);
@@ -286,8 +302,9 @@ async function* pieces(source, entry) {
   }
 }
 
-// Inflates into exactly `declared` bytes; the writing waits on the reading,
-// so no more than a piece's output is ever pending.
+// Inflates into exactly `declared` bytes, { bytes, crc }; the writing waits
+// on the reading, so no more than a piece's output is ever pending, and the
+// CRC is worked out a piece at a time between them.
 async function inflate(source, entry) {
   const declared = entry.size;
   const stream = new DecompressionStream('deflate-raw');
@@ -303,6 +320,7 @@ async function inflate(source, entry) {
   })();
   const out = new Uint8Array(declared);
   let filled = 0;
+  let crc = 0;
   let why = null;
   try {
     for (;;) {
@@ -314,6 +332,8 @@ async function inflate(source, entry) {
       }
       out.set(value, filled);
       filled += value.length;
+      crc = crc32(value, crc);
+      await breathe();
     }
   } catch {
     why = 'corrupt';
@@ -324,14 +344,24 @@ async function inflate(source, entry) {
   }
   await feeding;
   if (!why && filled !== declared) why = 'corrupt';
-  return why ? { why } : { bytes: out };
+  return why ? { why } : { bytes: out, crc };
 }
 
+// Stored bytes, copied a block at a time: { bytes, crc }.
 async function stored(source, entry) {
   if (entry.compressedSize > entry.size) return { why: `corrupt at byte ${entry.size}` };
   if (entry.compressedSize < entry.size) return { why: 'corrupt' };
-  const bytes = await source.read(entry.dataAt, entry.size);
-  return bytes.length === entry.size ? { bytes: new Uint8Array(bytes) } : { why: 'corrupt' };
+  const out = new Uint8Array(entry.size);
+  let crc = 0;
+  for (let at = 0; at < entry.size;) {
+    const block = await source.read(entry.dataAt + at, Math.min(READ_BLOCK, entry.size - at));
+    if (block.length === 0) return { why: 'corrupt' };
+    out.set(block, at);
+    crc = crc32(block, crc);
+    at += block.length;
+    await breathe();
+  }
+  return { bytes: out, crc };
 }
 
 // A member's bytes, { bytes }, or why they cannot be had, { why }.
@@ -347,6 +377,6 @@ export async function readMember(pack, member) {
   } catch {
     return { why: 'corrupt' };
   }
-  if (got.bytes && crc32(got.bytes) !== entry.crc) return { why: 'bad CRC' };
-  return got;
+  if (got.bytes && got.crc !== entry.crc) return { why: 'bad CRC' };
+  return got.bytes ? { bytes: got.bytes } : got;
 }

@@ -112,6 +112,7 @@ def hostile(source):
         'many': pack([member('m%05d.asc' % i, b'x', method=0) for i in range(65535)]),
         'longnames': pack([member('n' * 65531 + '.ans', art), member('o' * 65531 + '.txt', art, method=0)]),
         'zip64': pack([ok, member('z64.asc', art, method=0)], zip64=True),
+        'large': pack([member('at_limit.ans', b'\x1b[0;36;40m' + b'\xb1' * ((64 << 20) - 10)), ok]),
         'notzip': b'plain text, no pack here\r\n' * 3,
     }
     # The end record's directory offset, moved past the end of the file.

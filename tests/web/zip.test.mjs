@@ -43,6 +43,8 @@ describe('hostile packs', () => {
     ['overlapping', ['again.ans\terror\tcorrupt', 'ok.ans\terror\tcorrupt', `z.asc\tok\t60\t${art}`]],
     ['comment', [ok]],
     ['zip64', [ok, `z64.asc\tok\t60\t${art}`]],
+    ['large', [`at_limit.ans\tok\t${64 << 20}\t${fnv1a64(Buffer.concat([Buffer.from('\x1b[0;36;40m', 'latin1'),
+      Buffer.alloc((64 << 20) - 10, 0xb1)]))}`, ok]],
   ];
   for (const [name, expected] of table) {
     test(`${name}.zip`, async () => {
@@ -117,6 +119,8 @@ describe('names, CRC and art', () => {
   test('CRC-32 and the art members\' names', () => {
     assert.equal(reader.crc32(new TextEncoder().encode('123456789')), 0xcbf43926);
     assert.equal(reader.crc32(new Uint8Array(0)), 0);
+    const text = new TextEncoder().encode('123456789');
+    assert.equal(reader.crc32(text.subarray(4), reader.crc32(text.subarray(0, 4))), 0xcbf43926, 'in two parts');
     const names = { 'a.ANS': true, 'b.asc': true, 'c.Nfo': true, 'd.diz': true, 'e.TXT': true, 'f.ice': true,
       'g.zip': false, 'ans': false, 'h.ans.bak': false, 'dir/i.asc': true, 'j.an': false };
     for (const [name, isArt] of Object.entries(names)) assert.equal(reader.isArtName(name), isArt, name);
