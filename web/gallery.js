@@ -3,7 +3,7 @@
 // it, drawn by the module a piece at a time, the pieces in view first, so the
 // page answers throughout. A piece opens in the view; n and p move to the next
 // and previous piece there, Escape comes back.
-import { MAX_MEMBER_BYTES, compareBytes, isArtName, openPack, readMember } from './zip_reader.js';
+import { MAX_MEMBER_BYTES, TOO_LARGE, compareBytes, isArtName, openPack, readMember } from './zip_reader.js';
 
 export const THUMBNAIL_PX = 256;
 // An item's box in CSS pixels is the thumbnail's and this much more across
@@ -25,13 +25,13 @@ const TEXTS = {
   english: {
     pieces: (name, count) => `${name ? `${name}: ` : ''}${count} ${count === 1 ? 'piece' : 'pieces'}`,
     none: 'no art (.ans, .asc, .nfo, .diz, .txt, .ice)',
-    large: 'larger than 64 MiB', unreadable: 'it cannot be read', memory: 'out of memory',
+    unreadable: 'it cannot be read', memory: 'out of memory',
     dropped: 'the dropped files',
   },
   polish: {
     pieces: (name, count) => `${name ? `${name}: ` : ''}liczba utworów: ${count}`,
     none: 'brak grafiki (.ans, .asc, .nfo, .diz, .txt, .ice)',
-    large: 'większy niż 64 MiB', unreadable: 'nie da się go odczytać', memory: 'brak pamięci',
+    unreadable: 'nie da się go odczytać', memory: 'brak pamięci',
     dropped: 'upuszczonych plików',
   },
 };
@@ -414,7 +414,7 @@ export function createGallery(host) {
       const art = files.filter((f) => isArtName(f.path)).sort((a, b) => compareBytes(a.path, b.path));
       return show(name, art.map(({ path, file }) => ({
         path,
-        why: file.size > MAX_MEMBER_BYTES ? text.large : null,
+        why: file.size > MAX_MEMBER_BYTES ? TOO_LARGE : null,  // in the pack reader's words
         read: async () => {
           try {
             return { bytes: new Uint8Array(await file.arrayBuffer()) };

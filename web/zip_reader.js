@@ -7,6 +7,7 @@
 // read says why, in the same words as glyphora-shot, and never stops the rest.
 
 export const MAX_MEMBER_BYTES = 64 * 1024 * 1024;
+export const TOO_LARGE = 'larger than 64 MiB';
 const ART_NAME = /\.(ans|asc|nfo|diz|txt|ice)$/i;
 
 // Record signatures and sizes.
@@ -220,7 +221,7 @@ function listedProblem(entry) {
     const name = METHOD_NAMES[entry.method];
     return name ? `unsupported method: ${name} (${entry.method})` : `unsupported method ${entry.method}`;
   }
-  if (entry.size > MAX_MEMBER_BYTES) return 'larger than 64 MiB';
+  if (entry.size > MAX_MEMBER_BYTES) return TOO_LARGE;
   return null;
 }
 
