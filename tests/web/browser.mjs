@@ -71,9 +71,9 @@ export async function openPage(browser, url, { width = 900, height = 600, scale 
 
 // The canvas as the page shows it: size in canvas pixels and in CSS pixels,
 // and its RGB bytes (base64) or only their FNV-1a hash, as web_replay hashes.
-export function canvasPixels(page, { hashOnly = false, id = 'view', selector = `#${id}` } = {}) {
-  return page.evaluate((hashOnly, selector) => {
-    const canvas = document.querySelector(selector);
+export function canvasPixels(page, { hashOnly = false, id = 'view' } = {}) {
+  return page.evaluate((hashOnly, id) => {
+    const canvas = document.getElementById(id);
     const { width, height } = canvas;
     const box = canvas.getBoundingClientRect();
     const result = { width, height, cssWidth: box.width, cssHeight: box.height, hash: 0 };
@@ -96,7 +96,7 @@ export function canvasPixels(page, { hashOnly = false, id = 'view', selector = `
       result.rgb = btoa(text);
     }
     return result;
-  }, hashOnly, selector);
+  }, hashOnly, id);
 }
 
 // Opens bytes through window.glyphora.open; resolves to its result.

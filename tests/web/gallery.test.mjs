@@ -130,7 +130,10 @@ describe('a pack by ?file=', () => {
           assert.ok(expected.why.endsWith(await page.$eval(`${selector} .why`, (e) => e.textContent)), name);
           continue;
         }
-        const shown = await canvasPixels(page, { selector: `${selector} canvas` });
+        // Read as the page's other canvases are, by an id of its own.
+        await page.$eval(`${selector} canvas`, (canvas) => { canvas.id = 'thumbnail-read'; });
+        const shown = await canvasPixels(page, { id: 'thumbnail-read' });
+        await page.$eval('#thumbnail-read', (canvas) => canvas.removeAttribute('id'));
         assert.deepEqual([shown.width, shown.height], [expected.width, expected.height], name);
         assert.ok(Buffer.from(shown.rgb, 'base64').equals(expected.rgb), `the thumbnail of ${name}`);
       }
