@@ -26,13 +26,13 @@ const TEXTS = {
     pieces: (name, count) => `${name ? `${name}: ` : ''}${count} ${count === 1 ? 'piece' : 'pieces'}`,
     none: 'no art (.ans, .asc, .nfo, .diz, .txt, .ice)',
     unreadable: 'it cannot be read', memory: 'out of memory',
-    dropped: 'the dropped files',
+    dropped: 'the dropped files', label: 'Gallery',
   },
   polish: {
     pieces: (name, count) => `${name ? `${name}: ` : ''}liczba utworów: ${count}`,
     none: 'brak grafiki (.ans, .asc, .nfo, .diz, .txt, .ice)',
     unreadable: 'nie da się go odczytać', memory: 'brak pamięci',
-    dropped: 'upuszczonych plików',
+    dropped: 'upuszczonych plików', label: 'Galeria',
   },
 };
 
@@ -55,6 +55,7 @@ function pieceFromAddress(hash) {
 export function createGallery(host) {
   const text = TEXTS[host.language] ?? TEXTS.english;
   const element = host.element;
+  element.setAttribute('aria-label', text.label);
   const sizer = document.createElement('div');  // as tall as all the rows
   sizer.className = 'rows';
   // { path, why, blank, read(), index, node, state: 'waiting' | 'queued' | 'drawn' }
