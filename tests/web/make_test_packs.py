@@ -115,6 +115,12 @@ def hostile(source):
         'large': pack([member('at_limit.ans', b'\x1b[0;36;40m' + b'\xb1' * ((64 << 20) - 10)), ok]),
         'notzip': b'plain text, no pack here\r\n' * 3,
     }
+    # A directory of over 16 MiB: 90 entries with names, extra fields and
+    # comments of 64 KiB each (no members behind them: it is refused unread).
+    entry = struct.pack('<IHHHHHHIIIHHHHHII', 0x02014B50, 20, 20, 0, 0, 0, 0, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF,
+                        0, 0, 0, 0) + b'n' * 0xFFFF + b'\0' * 0xFFFF + b'c' * 0xFFFF
+    directory = entry * 90
+    packs['hugedir'] = directory + struct.pack('<IHHHHIIH', 0x06054B50, 0, 0, 90, 90, len(directory), 0, 0)
     # The end record's directory offset, moved past the end of the file.
     outside = packs['outside']
     struct.pack_into('<I', outside, len(outside) - 6, len(outside) + 100)
