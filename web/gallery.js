@@ -12,12 +12,14 @@ export const THUMBNAIL_PX = 256;
 const FRAME_WIDTH = 16;
 const FRAME_HEIGHT = 56;
 const GAP = 8;
-// Galleries of up to ALL_NODES pieces have an element for each; larger ones
-// (a hostile pack may hold 65,535) only for the rows near the view, as
-// laying out a quarter of a million elements would freeze the page for
-// seconds. Thumbnails are drawn for the rows in view and AHEAD_ROWS either
-// side, and for every piece of galleries of up to EAGER_ITEMS.
+// Galleries of up to ALL_NODES pieces have an element for each, made
+// NODES_PER_TASK at a time after those near the view; larger ones (a hostile
+// pack may hold 65,535) only for the rows near the view, as laying out a
+// quarter of a million elements would freeze the page for seconds.
+// Thumbnails are drawn for the rows in view and AHEAD_ROWS either side, and
+// for every piece of galleries of up to EAGER_ITEMS.
 const ALL_NODES = 1000;
+const NODES_PER_TASK = 100;
 const AHEAD_ROWS = 2;
 const EAGER_ITEMS = 100;
 
@@ -218,21 +220,29 @@ export function createGallery(host) {
       live.delete(item);
       if (item.state === 'drawn' && !item.why && !item.blank) item.state = 'waiting';
     }
-    for (let i = from; i < to; ++i) {
+    // The rows near the view first; the rest of a gallery that has an
+    // element for each piece NODES_PER_TASK at a time.
+    const moved = key !== placedFor;
+    let budget = NODES_PER_TASK;
+    const place = (i, always) => {
       const item = items[i];
       const fresh = !item.node;
+      if (fresh && !always && budget-- <= 0) return;
       if (fresh) {
         item.node = itemNode(item);
         live.add(item);
         dress(item);
         sizer.append(item.node);
       }
-      if (fresh || key !== placedFor) {
+      if (fresh || moved) {
         item.node.style.left = `${GAP + (i % g.columns) * (g.width + GAP)}px`;
         item.node.style.top = `${GAP + Math.floor(i / g.columns) * step}px`;
       }
-    }
+    };
+    for (let i = near[0]; i < near[1]; ++i) place(i, true);
+    for (let i = from; i < to; ++i) place(i, false);
     placedFor = key;
+    if (budget < 0) setTimeout(render, 0);
     queue = queue.filter((item) => {
       const keep = item.index >= near[0] && item.index < near[1];
       if (!keep) item.state = 'waiting';
