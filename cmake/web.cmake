@@ -15,8 +15,14 @@ set(WEB_OPTIONS -O2 -fno-exceptions -fno-rtti)
 target_compile_options(glyphora_core PRIVATE ${WEB_OPTIONS})
 target_compile_options(glyphora_platform PRIVATE ${WEB_OPTIONS})
 
+# The gallery's thumbnails are glyphora-shot's, from the same parts of it
+# (all but reading files and writing PNGs).
+set(SHOT_PARTS area_scale text_extent thumbnail_size shot_view)
+list(TRANSFORM SHOT_PARTS PREPEND ${PROJECT_SOURCE_DIR}/tools/shot/)
+list(TRANSFORM SHOT_PARTS APPEND .cpp)
+
 set(CMAKE_EXECUTABLE_SUFFIX ".wasm")
-add_executable(glyphora web/glyphora_web.cpp web/allocation.cpp)
+add_executable(glyphora web/glyphora_web.cpp web/allocation.cpp web/thumbnail_web.cpp ${SHOT_PARTS})
 target_compile_options(glyphora PRIVATE ${WEB_OPTIONS})
 target_link_libraries(glyphora PRIVATE glyphora_core)
 # WebAssembly's 32-bit memory may grow to 4 GiB, all Chromium allows; it
@@ -26,7 +32,8 @@ target_link_options(glyphora PRIVATE ${WEB_OPTIONS} --no-entry -sSTANDALONE_WASM
   -sENVIRONMENT=web -sSUPPORT_ERRNO=0)
 
 set(WEB_DIR ${PROJECT_BINARY_DIR}/site)
-set(WEB_FILES ${PROJECT_SOURCE_DIR}/web/glyphora.js ${PROJECT_SOURCE_DIR}/web/glyphora.css)
+set(WEB_FILES ${PROJECT_SOURCE_DIR}/web/glyphora.js ${PROJECT_SOURCE_DIR}/web/glyphora.css
+  ${PROJECT_SOURCE_DIR}/web/zip_reader.js ${PROJECT_SOURCE_DIR}/web/gallery.js)
 # The page's title is the program's window title, version and all.
 configure_file(${PROJECT_SOURCE_DIR}/web/index.html ${WEB_DIR}/index.html @ONLY)
 # The static folder, refreshed on every build (copy_if_different): the page,

@@ -3,6 +3,8 @@
 // browser events into the window messages' requests, and shows what the
 // Viewer presented (the canvas) and its scroll bars' records (the bars).
 
+import { createGallery, droppedFiles, pickedFolder } from './gallery.js';
+
 const CELL_WIDTH = 8;
 const CELL_HEIGHT = 16;
 const ABOUT_COLS = 45;
@@ -29,7 +31,9 @@ const VERTICAL = 1;
 const TEXTS = {
   english: {
     'menu-file': 'File', 'item-open': 'Open...', 'menu-view': 'View', 'item-wrap': 'Wrap lines',
-    'menu-help': 'Help', 'item-about': 'About...',
+    'menu-help': 'Help', 'item-about': 'About...', 'item-open-folder': 'Open folder…',
+    'about-keys': 'Gallery (a .zip, a folder or several files): Enter or a click opens a piece, n and p the next '
+      + 'and previous one, Escape goes back to the gallery.',
     cannot: (name, why) => `Cannot open ${name}: ${why}.`,
     memory: 'there is not enough memory for it', large: 'it is larger than the viewer can take',
     unreadable: 'it cannot be read', fetch: 'the browser could not fetch it',
@@ -37,7 +41,9 @@ const TEXTS = {
   },
   polish: {
     'menu-file': 'Plik', 'item-open': 'Otwórz...', 'menu-view': 'Widok', 'item-wrap': 'Zawijaj wiersze',
-    'menu-help': 'Pomoc', 'item-about': 'O programie...',
+    'menu-help': 'Pomoc', 'item-about': 'O programie...', 'item-open-folder': 'Otwórz folder…',
+    'about-keys': 'Galeria (plik .zip, folder lub kilka plików): Enter lub kliknięcie otwiera utwór, n i p '
+      + 'następny i poprzedni, Escape wraca do galerii.',
     cannot: (name, why) => `Nie można otworzyć ${name}: ${why}.`,
     memory: 'brak pamięci', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
     unreadable: 'nie da się go odczytać', fetch: 'przeglądarka nie mogła go pobrać',
@@ -66,6 +72,31 @@ let opening = new Promise((resolve) => { started = resolve; });
 let requested = 0;
 let running = false;  // the module loaded and the view started
 let wheelRest = 0;  // the wheel's turn not yet handed on: less than a notch
+let shownFile = '';  // the name (a gallery piece's path) of the file in the view
+
+// ---- Gallery: packs, folders and drops of several files (gallery.js) ----
+let galleryOpening = false;  // the open under way is a gallery piece's
+const isPack = (name) => /\.zip$/i.test(name);
+const gallery = createGallery({
+  element: document.getElementById('gallery'),
+  language,
+  module: () => wasm,
+  show(bytes, name) {
+    const ticket = ++requested;
+    return queued(() => {
+      if (ticket !== requested) return false;
+      galleryOpening = true;
+      try {
+        return openBytes(bytes, name);
+      } finally {
+        galleryOpening = false;
+      }
+    });
+  },
+  say: (line, problem) => say(line, problem),
+  fail: (name, why) => fail(name, why),
+  focusView: () => document.activeElement?.blur?.(),
+});
 
 // The module imports almost nothing: memory growth needs no notice (views of
 // memory are made afresh on every use) and the rest must never be called.
@@ -98,7 +129,7 @@ function readState(view = 0) {
   };
 }
 
-const state = () => readState().state;
+const state = () => ({ ...readState().state, file: shownFile });
 const barRecords = () => readState().bars;
 
 // The presented image into a canvas whose every pixel is one device pixel;
@@ -288,6 +319,8 @@ function finishOpen(name, size) {
   draw();
   if (!opened) return fail(name, text.memory);
   say(name, false);
+  shownFile = name;
+  if (!galleryOpening) gallery.close();  // a file of its own ends the gallery
   return true;
 }
 
@@ -372,13 +405,22 @@ async function openUrl(link) {
   const got = why ? { why } : await fetchBytes(url);
   return queued(() => {
     if (ticket !== requested) return false;
+    if (got.bytes && isPack(name)) return gallery.openPack(got.bytes, name, true);  // gallery
     return got.bytes ? openBytes(got.bytes, name) : fail(name, got.why);
   });
 }
 
 function openPicked(file) {
   const ticket = ++requested;
-  queued(() => (ticket === requested ? openFile(file, ticket) : false));
+  // gallery: a pack is read from the file as its members are needed
+  const open = isPack(file.name) ? () => gallery.openPack(file, file.name) : () => openFile(file, ticket);
+  queued(() => (ticket === requested ? open() : false));
+}
+
+// gallery: a folder's or a drop's files
+function openFolder({ files, name }) {
+  const ticket = ++requested;
+  queued(() => (ticket === requested ? gallery.openFiles(files, name) : false));
 }
 
 // One open at a time, once the view has started.
@@ -425,6 +467,13 @@ function wireMenus() {
     event.target.value = '';
     if (file) openPicked(file);
   });
+  // gallery: a folder
+  $('item-open-folder').addEventListener('click', () => { closeMenus(); $('folder-picker').click(); });
+  $('folder-picker').addEventListener('change', (event) => {
+    const folder = pickedFolder(event.target.files);
+    event.target.value = '';
+    openFolder(folder);
+  });
 }
 
 let aboutShown = -1;
@@ -450,7 +499,9 @@ async function showAbout() {
 
 function wireInput() {
   document.addEventListener('keydown', (event) => {
-    if ($('about').open || event.altKey || event.ctrlKey || event.metaKey) return;
+    if ($('about').open) return;
+    if (gallery.key(event) !== false) return;  // gallery: its grid, or n, p and Escape on a piece
+    if (event.altKey || event.ctrlKey || event.metaKey) return;
     const key = VIRTUAL_KEYS[event.key] ?? VIRTUAL_KEYS[event.code];
     if (key === undefined) return;
     event.preventDefault();
@@ -459,6 +510,7 @@ function wireInput() {
   });
   $('window').addEventListener('wheel', (event) => {
     if (event.ctrlKey) return;  // the browser's zoom
+    if (event.target.closest('#gallery')) return;  // gallery: it scrolls as any page does
     event.preventDefault();
     // Browsers still give the delta WM_MOUSEWHEEL carries (120 a notch, up
     // positive) as wheelDeltaY; without it, it is made from deltaY, where down
@@ -491,8 +543,12 @@ function wireInput() {
   document.addEventListener('drop', (event) => {
     event.preventDefault();
     document.body.classList.remove('dragging');
-    const file = event.dataTransfer.files[0];  // the first file; the rest are ignored
-    if (file) openPicked(file);
+    const file = event.dataTransfer.files[0];
+    // gallery: a folder or several files; one file opens on its own
+    droppedFiles(event.dataTransfer).then((folder) => {
+      if (folder) openFolder(folder);
+      else if (file) openPicked(file);
+    });
   });
   wireBar($('hbar'), HORIZONTAL);
   wireBar($('vbar'), VERTICAL);
@@ -554,6 +610,9 @@ const api = {
     draw();
   },
   memoryBytes: () => wasm.memory.buffer.byteLength,
+  // gallery: the pieces' paths in its order, and a piece opened by its path
+  members: () => gallery.members(),
+  openMember: (path) => gallery.openMember(String(path)),
 };
 
 async function start() {

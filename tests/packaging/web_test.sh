@@ -16,7 +16,7 @@ rm -rf "$work" && mkdir -p "$work" && work=$(realpath "$work")
 
 top=glyphora-$version-web
 check_eq "the zip holds the static folder and the licence" \
-  "$top/ $top/LICENSE $top/about.ans $top/favicon.ico $top/glyphora.ans $top/glyphora.css $top/glyphora.js $top/glyphora.wasm $top/index.html" \
+  "$top/ $top/LICENSE $top/about.ans $top/favicon.ico $top/gallery.js $top/glyphora.ans $top/glyphora.css $top/glyphora.js $top/glyphora.wasm $top/index.html $top/zip_reader.js" \
   "$(unzip -Z1 "$zip" | sort | tr '\n' ' ' | sed 's/ $//')"
 unzip -q "$zip" -d "$work" || give_up "the zip does not unpack"
 # Exactly one test runs, and passes.

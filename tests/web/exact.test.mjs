@@ -136,7 +136,11 @@ async function compareSequence(name, cols, rows, requests) {
         else if (word === 'wrap') g.setWrap(a[0] === 1);
       }, steps[i]);
     }
-    const got = await page.evaluate(() => ({ state: window.glyphora.state(), bars: window.glyphora.bars() }));
+    // The Viewer's values (the open file's name is the page's own).
+    const got = await page.evaluate(() => {
+      const { file, ...state } = window.glyphora.state();
+      return { state, bars: window.glyphora.bars() };
+    });
     const shown = await canvasPixels(page, { hashOnly: true });
     const want = expected[i];
     const where = `${name} after ${i}: "${steps[i]}"`;

@@ -39,3 +39,17 @@ export function replay(file, cols, rows, requests) {
   if (run.status !== 0) throw new Error(`web_replay: ${run.stderr}`);
   return run.stdout.trim().split('\n').map((line) => JSON.parse(line));
 }
+
+// glyphora-shot --thumbnail `px` of `file`: { width, height, rgb }, or { why }
+// (its message) when it draws none.
+export function thumbnail(file, px = 256) {
+  const dir = mkdtempSync(path.join(tmpdir(), 'glyphora-thumbnail-'));
+  try {
+    const out = path.join(dir, 'thumbnail.png');
+    const run = spawnSync(tool('glyphora-shot'), ['--thumbnail', String(px), file, out], { encoding: 'utf8' });
+    if (run.status !== 0) return { why: run.stderr.trim() };
+    return readPng(out);
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
+}

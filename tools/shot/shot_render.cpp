@@ -8,7 +8,6 @@
 #include "platform/output_file.h"
 #include "platform/png_palette.h"
 #include "shell/input_rules.h"
-#include "tools/shot/area_scale.h"
 #include "tools/shot/input_bytes.h"
 #include "tools/shot/shot_view.h"
 #include "tools/shot/text_extent.h"
@@ -25,22 +24,7 @@ const uint8_t* band_row(void* context, uint32_t y) {
     return static_cast<FrameBands*>(context)->pixel_row(y);
 }
 
-struct ScaledRows {
-    FrameBands& bands;
-    AreaScaler scaler;
-    const RGBQUAD* colours;
-    uint32_t next_source = 0;
-};
-
-const uint8_t* scaled_row(void* context, uint32_t) {
-    ScaledRows& s = *static_cast<ScaledRows*>(context);
-    for (;;) {
-        if (const uint8_t* row = s.scaler.finished_row()) return row;
-        const uint8_t* source = s.bands.pixel_row(s.next_source++);
-        if (!source) return nullptr;
-        s.scaler.add_row(source, s.colours);
-    }
-}
+const uint8_t* scaled_row(void* context, uint32_t) { return static_cast<ScaledBands*>(context)->next_row(); }
 
 // Frame bytes for each band of a columns x rows piece.
 uint32_t band_bytes(const ShotTuning& tuning, uint32_t columns, uint32_t rows) {
@@ -121,21 +105,17 @@ public:
         return write(PngRows{v.frame_width, v.frame_height, frame_row, &v}, &palette);
     }
 
-    // The shown text's extent, or false when it has nothing to draw.
-    // A thumbnail reads only the start of the file (thumbnail_input), and a
-    // row there past the wrap column (its width counts its end) means art
-    // drawn for an 80-column screen, or a long record after it: a thumbnail
-    // shows it wrapped. Rows of at most 80 are left alone even where wrapping
-    // would move them (a lone CR does not restart the wrap's count).
+    // The shown text's extent, or false when it has nothing to draw. A
+    // thumbnail reads only the start of the file (thumbnail_input), wrapped as
+    // a thumbnail wants it.
     bool measure(TextExtent& extent, bool for_thumbnail = false) {
         const InputLimit limit = for_thumbnail ? thumbnail_input(request.top) : InputLimit();
         if (!view.open(input, nullptr, request.wrap, error, limit)) return false;
         Viewer& v = *view.viewer;
-        if (for_thumbnail && !request.wrap && v.document->max_line_width > kWrapColumn) v.set_wrap(1);
+        if (for_thumbnail) wrap_for_thumbnail(v);
         extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
-        if (extent.rows == 0) return fail(input + ": nothing to draw: the text is empty");
-        if (extent.columns == 0) return fail(input + ": nothing to draw: the lines are empty");
-        return true;
+        const char* nothing = nothing_to_draw(extent);
+        return !nothing || fail(input + ": " + nothing);
     }
 
     bool whole() {
@@ -164,22 +144,15 @@ public:
         TextExtent extent;
         if (!measure(extent, true)) return false;
         const Viewer& v = *view.viewer;
-        // Wrapped or not, no row reaches past the column after the wrap
-        // column; the rows below are at most a square's worth of them.
-        const uint32_t columns = std::min(extent.columns, kWrapColumn + 1);
-        const uint32_t rows = thumbnail_rows(columns, extent.rows);
-        // Where a window this tall lands when its thumb is dragged to --top.
-        const uint32_t last_top = v.doc_rows >= rows ? v.doc_rows - rows + 1 : 0;
-        const uint32_t top = std::min(request.top, last_top);
-        FrameBands bands(*view.viewer, columns, top, rows, band_bytes(tuning, columns, rows));
+        const ThumbnailCrop crop = thumbnail_crop(v, extent, request.top);
+        FrameBands bands(*view.viewer, crop.columns, crop.top, crop.rows, band_bytes(tuning, crop.columns, crop.rows));
         const PixelSize source{bands.width(), bands.height()};
         const PixelSize out = thumbnail_size(source, request.thumbnail_px);
         // Small enough already: the crop itself, in its own colours.
         if (out.width == source.width && out.height == source.height)
             return fits_png(source.width, source.height) && write_bands(bands);
-        ScaledRows scaled{bands, AreaScaler(), v.bitmap_info.bmiColors};
-        if (!scaled.scaler.start(source.width, source.height, out.width, out.height))
-            return fail(input + ": out of memory");
+        ScaledBands scaled(bands, v.bitmap_info.bmiColors);
+        if (!scaled.start(out.width, out.height)) return fail(input + ": out of memory");
         return write(PngRows{out.width, out.height, scaled_row, &scaled}, nullptr);
     }
 };

@@ -5,16 +5,11 @@
 
 #include "platform/virtual_window.h"
 #include "shell/input_rules.h"
-#include "tools/shot/input_bytes.h"
 
-bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
-                    const InputLimit& limit) {
+bool ShotView::start(const CellSize* size, const InputLimit& limit) {
     viewer.reset(new (std::nothrow) Viewer());
     if (viewer) viewer->init();
-    if (!viewer || !viewer->document || !viewer->frame || !viewer->glyph_cache) {
-        error = "out of memory";
-        return false;
-    }
+    if (!viewer || !viewer->document || !viewer->frame || !viewer->glyph_cache) return false;
     // No device context: the frame is read where it is composed, so a
     // presented copy of it would only cost time and memory.
     viewer->attach(nullptr, create_virtual_window());
@@ -22,12 +17,14 @@ bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, st
     viewer->update_hscroll();
     if (size) viewer->resize(size->columns, size->rows);
     viewer->document->text_limit = limit.characters;
-    InputBytes input;
-    std::string reason;
-    if (!read_input(file, limit.bytes, input, reason) || !viewer->open_bytes(std::move(input.bytes), input.size)) {
-        error = "cannot open " + file + ": " + (reason.empty() ? "out of memory" : reason);
+    return true;
+}
+
+bool ShotView::open_bytes(std::unique_ptr<uint8_t[]> bytes, uint32_t size, const CellSize* cells, bool wrap,
+                          const InputLimit& limit) {
+    if (!start(cells, limit)) return false;
+    if (!viewer->open_bytes(std::move(bytes), static_cast<uint32_t>(std::min<uint64_t>(size, limit.bytes))))
         return false;
-    }
     if (wrap) viewer->set_wrap(1);
     return true;
 }
@@ -68,4 +65,18 @@ const uint8_t* FrameBands::pixel_row(uint32_t y) {
     uint64_t pixel_count = 0;
     const uint8_t* pixels = show_band(y / band_height, pixel_count);
     return pixels ? pixels + uint64_t(y % band_height) * viewer_.frame_width : nullptr;
+}
+
+bool ScaledBands::start(uint32_t out_width, uint32_t out_height) {
+    next_source_ = 0;
+    return scaler_.start(bands_.width(), bands_.height(), out_width, out_height);
+}
+
+const uint8_t* ScaledBands::next_row() {
+    for (;;) {
+        if (const uint8_t* row = scaler_.finished_row()) return row;
+        const uint8_t* source = bands_.pixel_row(next_source_++);
+        if (!source) return nullptr;
+        scaler_.add_row(source, colours_);
+    }
 }

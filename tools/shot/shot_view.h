@@ -7,6 +7,7 @@
 
 #include "render/viewer.h"
 #include "shell/view_frame.h"
+#include "tools/shot/area_scale.h"
 
 // How much of a file an open takes: its first `bytes` bytes (all of it at
 // kMaxFileSize), of which at most `characters` of text are kept.
@@ -24,6 +25,14 @@ public:
     // with the reason in `error` when the file cannot be opened.
     bool open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
               const InputLimit& limit = InputLimit());
+
+    // The same for a file already in memory (its first limit.bytes bytes), as
+    // a pack's member is; false only without memory for it.
+    bool open_bytes(std::unique_ptr<uint8_t[]> bytes, uint32_t size, const CellSize* cells, bool wrap,
+                    const InputLimit& limit = InputLimit());
+
+private:
+    bool start(const CellSize* size, const InputLimit& limit);
 };
 
 // Rows first_row .. first_row + rows - 1 of the shown text, columns 0 ..
@@ -49,4 +58,20 @@ private:
     Viewer& viewer_;
     uint32_t columns_, first_row_, rows_, band_rows_;
     uint32_t shown_band_ = UINT32_MAX;
+};
+
+// The rows of `bands` scaled down by area averaging, 3 bytes (RGB) a pixel.
+class ScaledBands {
+public:
+    ScaledBands(FrameBands& bands, const RGBQUAD* colours) : bands_(bands), colours_(colours) {}
+    // To out_width x out_height, no side larger than the bands'; false without memory.
+    bool start(uint32_t out_width, uint32_t out_height);
+    // The next output row, or null when the bands cannot be composed.
+    const uint8_t* next_row();
+
+private:
+    FrameBands& bands_;
+    const RGBQUAD* colours_;
+    AreaScaler scaler_;
+    uint32_t next_source_ = 0;
 };

@@ -26,3 +26,22 @@ PixelSize thumbnail_size(PixelSize image, uint32_t longest) {
     };
     return PixelSize{scale(image.width), scale(image.height)};
 }
+
+void wrap_for_thumbnail(Viewer& viewer) {
+    if (!viewer.document->wrap_enabled && viewer.document->max_line_width > kWrapColumn) viewer.set_wrap(1);
+}
+
+const char* nothing_to_draw(const TextExtent& extent) {
+    if (extent.rows == 0) return "nothing to draw: the text is empty";
+    if (extent.columns == 0) return "nothing to draw: the lines are empty";
+    return nullptr;
+}
+
+ThumbnailCrop thumbnail_crop(const Viewer& viewer, const TextExtent& extent, uint32_t top) {
+    ThumbnailCrop crop;
+    crop.columns = std::min(extent.columns, kWrapColumn + 1);
+    crop.rows = thumbnail_rows(crop.columns, extent.rows);
+    const uint32_t last_top = viewer.doc_rows >= crop.rows ? viewer.doc_rows - crop.rows + 1 : 0;
+    crop.top = std::min(top, last_top);
+    return crop;
+}

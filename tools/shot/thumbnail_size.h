@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "tools/shot/shot_view.h"
+#include "tools/shot/text_extent.h"
 
 struct PixelSize {
     uint32_t width = 0;
@@ -28,3 +29,23 @@ uint32_t thumbnail_rows(uint32_t columns, uint32_t rows);
 // `image` scaled down so neither side passes `longest` pixels, the aspect kept
 // (rounded, no side below 1); never scaled up.
 PixelSize thumbnail_size(PixelSize image, uint32_t longest);
+
+// A row past the wrap column in what a thumbnail reads (its width counts its
+// end) means art drawn for an 80-column screen, or a long record after it: a
+// thumbnail shows it wrapped. Rows of at most 80 are left alone even where
+// wrapping would move them (a lone CR does not restart the wrap's count).
+void wrap_for_thumbnail(Viewer& viewer);
+
+// Why a shown text of this extent has nothing to draw, or null when it has.
+const char* nothing_to_draw(const TextExtent& extent);
+
+// The cells a thumbnail shows of a view opened with thumbnail_input(top) and
+// measured as `extent`: no row reaches past the column after the wrap column,
+// the rows are at most a square's worth of them, from `top` or from where a
+// window that tall lands when its thumb is dragged to `top`.
+struct ThumbnailCrop {
+    uint32_t columns = 0;
+    uint32_t top = 0;
+    uint32_t rows = 0;
+};
+ThumbnailCrop thumbnail_crop(const Viewer& viewer, const TextExtent& extent, uint32_t top);

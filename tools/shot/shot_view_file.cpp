@@ -1,0 +1,20 @@
+// ShotView's open of a named file or standard input: apart from the rest, so
+// the page's build, which has no files, takes the view without it.
+#include "tools/shot/input_bytes.h"
+#include "tools/shot/shot_view.h"
+
+bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
+                    const InputLimit& limit) {
+    if (!start(size, limit)) {
+        error = "out of memory";
+        return false;
+    }
+    InputBytes input;
+    std::string reason;
+    if (!read_input(file, limit.bytes, input, reason) || !viewer->open_bytes(std::move(input.bytes), input.size)) {
+        error = "cannot open " + file + ": " + (reason.empty() ? "out of memory" : reason);
+        return false;
+    }
+    if (wrap) viewer->set_wrap(1);
+    return true;
+}
