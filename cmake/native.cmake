@@ -43,6 +43,10 @@ if(NOT GLYPHORA_SANITIZE)
   target_link_options(glyphora-shot PRIVATE -static-libstdc++ -static-libgcc)
 endif()
 target_link_libraries(native_tests PRIVATE glyphora_shot)
+# The page's door to the program, built natively (a stand-in for Emscripten's
+# header) so that its open can be tested with allocations made to fail.
+target_sources(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/web/glyphora_web.cpp)
+target_include_directories(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/native)
 
 # The page's tests replay their requests on the program's own Viewer with it.
 add_executable(web_replay ${PROJECT_SOURCE_DIR}/tests/web/replay.cpp)
