@@ -79,6 +79,20 @@ struct Rows {
     }
 };
 
+// The status of process `pid` once it ends, or after `limit` of waiting, when
+// it is killed: a test of a run that hangs fails instead of hanging too.
+int end_within(pid_t pid, std::chrono::seconds limit) {
+    const auto give_up = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < give_up) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return status;
+}
+
 bool write_rows(const std::string& out, Rows& rows, std::string& error) {
     RGBQUAD colours[256] = {};
     colours[15] = RGBQUAD{255, 255, 255, 0};
@@ -356,15 +370,7 @@ TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
         }
         // A handler that never lets the signal end the program would keep
         // it running: it is given a few seconds, then killed.
-        const auto no_longer = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!ended && std::chrono::steady_clock::now() < no_longer) {
-            ended = waitpid(pid, &status, WNOHANG) == pid;
-            if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        if (!ended) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-        }
+        if (!ended) status = end_within(pid, std::chrono::seconds(5));
         ASSERT_TRUE(stopped) << "the temporary never showed";
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << "status " << status;
         EXPECT_TRUE(temporaries(dir).empty());
@@ -391,17 +397,7 @@ TEST(ShotOutput, AFileSizeLimitLeavesNoTemporary) {
         execl(tool.c_str(), tool.c_str(), "--whole", art.c_str(), out.c_str(), static_cast<char*>(nullptr));
         _exit(121);
     }
-    int status = 0;
-    bool ended = false;
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!ended && std::chrono::steady_clock::now() < give_up) {
-        ended = waitpid(pid, &status, WNOHANG) == pid;
-        if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
+    const int status = end_within(pid, std::chrono::seconds(30));
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
     EXPECT_TRUE(temporaries(dir).empty());
     EXPECT_EQ(slurp(out), "old");
