@@ -20,7 +20,7 @@ target_link_libraries(native_tests PRIVATE glyphora_core GTest::gtest GTest::gte
 target_compile_definitions(native_tests PRIVATE
   GLYPHORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" GLYPHORA_VERSION="${PROJECT_VERSION}")
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60
-  PROPERTIES ENVIRONMENT "GLYPHORA_BUILD_DIR=${PROJECT_BINARY_DIR}")
+  PROPERTIES ENVIRONMENT "GLYPHORA_BUILD_DIR=${PROJECT_BINARY_DIR}" TIMEOUT 120)
 
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/*.cpp)
 foreach(src ${TOOL_SOURCES})
@@ -43,6 +43,10 @@ if(NOT GLYPHORA_SANITIZE)
   target_link_options(glyphora-shot PRIVATE -static-libstdc++ -static-libgcc)
 endif()
 target_link_libraries(native_tests PRIVATE glyphora_shot)
+# The page's door to the program, built natively (a stand-in for Emscripten's
+# header) so that its open can be tested with allocations made to fail.
+target_sources(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/web/glyphora_web.cpp)
+target_include_directories(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/native)
 
 # The page's tests replay their requests on the program's own Viewer with it.
 add_executable(web_replay ${PROJECT_SOURCE_DIR}/tests/web/replay.cpp)
@@ -90,3 +94,10 @@ if(NOT GLYPHORA_SANITIZE)
   target_link_libraries(bench_web PRIVATE glyphora_shot)
   target_compile_definitions(bench_web PRIVATE GLYPHORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 endif()
+
+# OUT's link swapped at each step of its open: the test program's own open
+# and stat stand between the output code and the system's.
+add_executable(output_race_test ${PROJECT_SOURCE_DIR}/tests/output_race/output_race_test.cpp)
+target_link_libraries(output_race_test PRIVATE glyphora_platform GTest::gtest GTest::gtest_main)
+target_link_options(output_race_test PRIVATE -Wl,--wrap=open,--wrap=stat)
+gtest_discover_tests(output_race_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)

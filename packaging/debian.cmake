@@ -14,12 +14,19 @@ install(FILES ${GLYPHORA_WINDOWS_EXE} DESTINATION lib/glyphora)
 # The launcher with the build's version filled in, and its test: odd file
 # names against a stand-in wine.
 set(LAUNCHER ${PROJECT_BINARY_DIR}/launcher/glyphora)
+set(LAUNCHER_HOOK "")
 configure_file(${LINUX_DIR}/glyphora.in ${LAUNCHER} @ONLY)
 install(PROGRAMS ${LAUNCHER} DESTINATION bin)
+# For the test only, never installed: the same launcher, running the command
+# GLYPHORA_TEST_HOOK names at each of its steps, where the test changes a
+# file or folder as another user racing the launcher would.
+set(HOOKED_LAUNCHER ${PROJECT_BINARY_DIR}/launcher-hooked/glyphora)
+set(LAUNCHER_HOOK "\${GLYPHORA_TEST_HOOK:-}")
+configure_file(${LINUX_DIR}/glyphora.in ${HOOKED_LAUNCHER} @ONLY)
 if(NOT GLYPHORA_SANITIZE)
   add_test(NAME launcher.odd_names
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/packaging/launcher_test.sh ${LAUNCHER} ${PROJECT_VERSION}
-            ${PROJECT_BINARY_DIR}/launcher-test)
+            ${PROJECT_BINARY_DIR}/launcher-test ${HOOKED_LAUNCHER})
 endif()
 install(FILES ${LINUX_DIR}/glyphora.desktop DESTINATION share/applications)
 install(FILES ${LINUX_DIR}/glyphora-mime.xml DESTINATION share/mime/packages RENAME glyphora.xml)

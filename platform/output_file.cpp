@@ -18,11 +18,22 @@ namespace {
 // folder listing does not show it while it is written.
 constexpr char kTempPattern[] = ".glyphora-shot-XXXXXX";
 
-// The signals that end a run from outside: a closed terminal, ^C, kill.
-constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGTERM};
+// The signals that end a run by default and can be caught: a closed
+// terminal, ^C and ^\, kill, a reader gone, timers, the CPU and file size
+// limits (ulimit -t, -f), the user's and the real-time ones. SIGKILL cannot
+// be caught, and a fault of the program's own (SIGSEGV and the like) is left
+// to end it as it is.
+constexpr int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGPIPE, SIGALRM, SIGXCPU, SIGXFSZ,
+                                  SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSTKFLT};
+
+template <typename Each>
+void for_each_ending_signal(Each each) {
+    for (int signal_number : kEndingSignals) each(signal_number);
+    for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number) each(signal_number);
+}
 
 void add_ending_signals(sigset_t& set) {
-    for (int signal_number : kEndingSignals) sigaddset(&set, signal_number);
+    for_each_ending_signal([&set](int signal_number) { sigaddset(&set, signal_number); });
 }
 
 // The one temporary, where the signal handler can reach it without allocating.
@@ -42,18 +53,18 @@ void catch_ending_signals() {
     static bool caught = false;
     if (caught) return;
     caught = true;
-    for (int signal_number : kEndingSignals) {
+    for_each_ending_signal([](int signal_number) {
         struct sigaction present {};
         // A signal ignored (nohup, a background job) or handled elsewhere is left so.
         if (sigaction(signal_number, nullptr, &present) != 0 || (present.sa_flags & SA_SIGINFO) ||
             present.sa_handler != SIG_DFL)
-            continue;
+            return;
         struct sigaction action {};
         action.sa_handler = remove_temp_and_end;
         sigemptyset(&action.sa_mask);
         add_ending_signals(action.sa_mask);
         sigaction(signal_number, &action, nullptr);
-    }
+    });
 }
 
 // Holds the ending signals back while the temporary's name and its existence
@@ -114,9 +125,20 @@ bool follow_links(std::string& path, bool& through_system) {
     return false;
 }
 
-bool open_straight(const char* path, int flags, OutputFile& out, std::string& error) {
-    out.fd = open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY | flags);
-    return out.fd >= 0 || fail(error, errno);
+// The file behind `found` (an O_PATH descriptor of `path`, described by
+// `st`) opened for writing: through /proc, which reaches that very file;
+// without /proc by name, kept only when it is still the same file.
+int reopen_for_writing(int found, const char* path, const struct stat& st) {
+    constexpr int kFlags = O_WRONLY | O_CLOEXEC | O_NOCTTY;
+    const int fd = open(("/proc/self/fd/" + std::to_string(found)).c_str(), kFlags);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    const int by_name = open(path, kFlags);
+    struct stat now {};
+    if (by_name < 0 || (fstat(by_name, &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino))
+        return by_name;
+    close(by_name);
+    errno = EAGAIN;
+    return -1;
 }
 
 void remove_temp(OutputFile& out) {
@@ -176,29 +198,45 @@ bool open_output(const char* path, OutputFile& out, std::string& error) {
         out.standard = true;
         return true;
     }
-    struct stat st {};
-    const bool exists = stat(path, &st) == 0;
-    if (!exists && errno != ENOENT) return fail(error, errno);
-    if (exists && S_ISDIR(st.st_mode)) return fail(error, EISDIR);
-    if (exists && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) return open_straight(path, 0, out, error);
-    if (exists && !S_ISREG(st.st_mode)) {
-        error = "not a file, a FIFO or a character device";
-        return false;
-    }
+    // Opened first, then judged by what was opened: a name looked at and then
+    // opened may lead somewhere else the second time (a link changed between).
+    const int found = open(path, O_PATH | O_CLOEXEC);
+    if (found < 0 && errno != ENOENT) return fail(error, errno);
     std::string target = path;
     bool through_system = false;
-    if (!follow_links(target, through_system)) return fail(error, errno);
-    if (!exists) return open_temporary(target, nullptr, out, error);
+    if (found < 0) return follow_links(target, through_system) ? open_temporary(target, nullptr, out, error)
+                                                               : fail(error, errno);
+    struct stat st {};
+    const bool known = fstat(found, &st) == 0;
+    const int reason = errno;
+    if (!known || S_ISDIR(st.st_mode) || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
+        close(found);
+        if (known && !S_ISDIR(st.st_mode)) {
+            error = "not a file, a FIFO or a character device";
+            return false;
+        }
+        return fail(error, known ? EISDIR : reason);
+    }
+    // Opening for writing is also the test that the person may write it: a
+    // file they may not is neither written into nor replaced.
+    out.fd = reopen_for_writing(found, path, st);
+    close(found);
+    if (out.fd < 0) return fail(error, errno);
+    if (!S_ISREG(st.st_mode)) return true;
     // A link only the system can follow (/dev/stdout, /proc/self/fd/1) names
     // no file that could be replaced: the file it reaches is written into.
     // Its text may name that file, but a file replaced under an open
     // descriptor (a shell's >> log) would take everything written after.
     struct stat named {};
-    if (through_system || lstat(target.c_str(), &named) != 0 || named.st_dev != st.st_dev ||
-        named.st_ino != st.st_ino)
-        return open_straight(path, O_TRUNC, out, error);
-    // A file the person may not write is not replaced either.
-    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return fail(error, errno);
+    if (!follow_links(target, through_system) || through_system || lstat(target.c_str(), &named) != 0 ||
+        named.st_dev != st.st_dev || named.st_ino != st.st_ino) {
+        if (ftruncate(out.fd, 0) == 0) return true;
+        const int truncate_reason = errno;
+        discard_output(out);
+        return fail(error, truncate_reason);
+    }
+    close(out.fd);
+    out.fd = -1;
     return open_temporary(target, &st, out, error);
 }
 

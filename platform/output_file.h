@@ -3,8 +3,10 @@
 // new name is replaced whole, never seen half-written (a temporary beside it,
 // renamed over it); a symlink's target is replaced so and the link kept; a
 // FIFO, a character device and "-" (standard output) are written straight
-// through. The temporary is removed on failure and when SIGHUP, SIGINT or
-// SIGTERM ends the program. One output is open at a time.
+// through; a block device or a socket is refused. What is written is judged
+// by the file opened, never by a name looked at before. The temporary is
+// removed on failure and when a signal that can be caught ends the program
+// (SIGKILL cannot). One output is open at a time.
 #include <cstddef>
 #include <string>
 

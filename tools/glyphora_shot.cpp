@@ -9,6 +9,7 @@
 #include "tools/shot/shot_batch.h"
 #include "tools/shot/shot_options.h"
 #include "tools/shot/shot_render.h"
+#include "tools/shot/shown_name.h"
 
 int main(int argc, char** argv) {
     ParsedCommand command = parse_shot_command(argc, argv);
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
         command.problem = output_problem(command.request, isatty(STDOUT_FILENO) == 1);
     if (command.outcome == ParseOutcome::usage_error || !command.problem.empty()) {
         std::fprintf(stderr, "glyphora-shot: %s\n%sTry 'glyphora-shot --help' for more.\n",
-                     command.problem.c_str(), kShotUsage);
+                     shown_name(command.problem).c_str(), kShotUsage);
         return kShotUsageError;
     }
     const ShotRequest& request = command.request;

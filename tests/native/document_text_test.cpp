@@ -151,6 +151,28 @@ TEST(AnsiDecode, SequencesAlikeInTheirFirstBytesEachActAsThemselves) {
     }
 }
 
+// Two sequences of one length that differ in a single byte, at each place up
+// to the sixteenth: the second must not be taken for the first, however late
+// the difference comes.
+TEST(AnsiDecode, SequencesDifferingOnlyLateEachActAsThemselves) {
+    std::vector<std::pair<std::string, std::string>> pairs = {{esc("[00;0;0;0;1;31m"), esc("[00;0;0;0;1;32m")},
+                                                              {esc("[00;0;0;0;1;31m"), esc("[00;0;0;0;1;41m")}};
+    // ESC [ zeros ; 3 d m: the colour digit d at byte 4 to byte 14.
+    for (size_t at = 4; at <= 14; ++at) {
+        const std::string head = "[" + rep(at - 4, '0') + ";3";
+        pairs.emplace_back(esc(head + "1m"), esc(head + "2m"));
+    }
+    for (const auto& [first, second] : pairs) {
+        SCOPED_TRACE(first.substr(1) + " then " + second.substr(1));
+        const std::string input = first + "A" + second + "B" + first + "C";
+        const ReferenceText ref =
+            reference_decode(reinterpret_cast<const uint8_t*>(input.data()), input.size(), kMaxForwardBlanks);
+        ASSERT_EQ(ref.attrs.size(), 3u);
+        ASSERT_NE(ref.attrs[0], ref.attrs[1]) << "the two draw in other colours";
+        expect_decoded(input, "ABC", ref.attrs, kMaxForwardBlanks, false);
+    }
+}
+
 TEST(LineMeasure, CountsLineEndsAndWidestLine) {
     const struct { std::string text; uint32_t line_count, max_line_width; } cases[] = {
         {"", 0, 1}, {"abc", 0, 4}, {"abc\n", 1, 4}, {"abc\r\n", 1, 4}, {"ab\r\rcd", 1, 3}, {"\n\n", 2, 1},

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/resource.h>
 #include <sys/un.h>
 
 #include <chrono>
@@ -60,6 +61,7 @@ mode_t mode_of(const std::string& path) {
 // temporary exists yet in `folder` as it is made.
 struct Rows {
     uint32_t failing_row = UINT32_MAX;
+    std::string taken_by_folder;  // made a folder (not empty) at row 3, so the rename fails
     std::string folder;
     std::vector<bool> temporary_seen;
     std::vector<uint8_t> row = std::vector<uint8_t>(16);
@@ -68,10 +70,28 @@ struct Rows {
         Rows& r = *static_cast<Rows*>(context);
         if (!r.folder.empty()) r.temporary_seen.push_back(!temporaries(r.folder).empty());
         if (y == r.failing_row) return nullptr;
+        if (y == 3 && !r.taken_by_folder.empty()) {
+            mkdir(r.taken_by_folder.c_str(), 0755);
+            std::ofstream(r.taken_by_folder + "/inside") << "x";
+        }
         for (uint32_t x = 0; x < r.row.size(); ++x) r.row[x] = uint8_t((x + y) % 2 ? 15 : 1);
         return r.row.data();
     }
 };
+
+// The status of process `pid` once it ends, or after `limit` of waiting, when
+// it is killed: a test of a run that hangs fails instead of hanging too.
+int end_within(pid_t pid, std::chrono::seconds limit) {
+    const auto give_up = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < give_up) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return status;
+}
 
 bool write_rows(const std::string& out, Rows& rows, std::string& error) {
     RGBQUAD colours[256] = {};
@@ -229,11 +249,17 @@ TEST(ShotOutput, TheTemporaryComesWithTheFirstRowAndGoesOnFailure) {
     std::strcpy(address.sun_path, socket_path.c_str());
     ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     symlink("loop.png", in_dir("loop.png").c_str());
+    const std::string block = in_dir("block.png");
+    ASSERT_EQ(mknod(block.c_str(), S_IFBLK | 0600, makedev(7, 250)), 0) << std::strerror(errno);
+    symlink("block.png", in_dir("to-block.png").c_str());
+    const std::string taken = in_dir("taken.png");
+    files.paths.push_back(taken + "/inside");
     struct Case {
         const char* what;
         std::string out;
         uint32_t failing_row;
         std::string error;
+        std::string taken_by_folder = "";
     } cases[] = {
         {"no first row", fresh, 0, "out of memory for its pixels"},
         {"a later row", fresh, 7, "out of memory for its pixels"},
@@ -242,22 +268,66 @@ TEST(ShotOutput, TheTemporaryComesWithTheFirstRowAndGoesOnFailure) {
         {"a socket", socket_path, UINT32_MAX, "not a file, a FIFO or a character device"},
         {"a missing folder", dir + "/missing/out.png", UINT32_MAX, "No such file or directory"},
         {"a link to itself", dir + "/loop.png", UINT32_MAX, "Too many levels of symbolic links"},
+        {"a block device", block, UINT32_MAX, "not a file, a FIFO or a character device"},
+        {"a link to a block device", dir + "/to-block.png", UINT32_MAX, "not a file, a FIFO or a character device"},
+        {"the rename over a folder made meanwhile", taken, UINT32_MAX, "Is a directory", taken},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Rows rows;
         rows.failing_row = c.failing_row;
+        rows.taken_by_folder = c.taken_by_folder;
         EXPECT_FALSE(write_rows(c.out, rows, error));
         EXPECT_EQ(error, c.error);
         EXPECT_TRUE(temporaries(dir).empty());
         EXPECT_EQ(access(fresh.c_str(), F_OK), -1) << "no new file";
         EXPECT_EQ(slurp(old), "old");
+        EXPECT_TRUE(S_ISBLK(mode_of(block)));
     }
     close(listening);
 }
 
-// The tool stopped by SIGHUP, SIGINT or SIGTERM while it writes a large picture ends
-// by that signal, and takes its temporary with it.
+// Writing is tried as the person running the tool: a file they may not
+// write is neither written into nor replaced, even in a folder they may
+// write. Root may write anything, so a child plays the user nobody.
+TEST(ShotOutput, AFileTheUserMayNotWriteStays) {
+    TempFiles files;
+    const std::string dir = files.folder();
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    const std::string read_only = files.paths.emplace_back(dir + "/read-only.png");
+    std::ofstream(read_only) << "old";
+    ASSERT_EQ(chown(read_only.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(read_only.c_str(), 0444), 0);
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string error = "could not become nobody";
+        Rows rows;
+        if (setgid(65534) == 0 && setuid(65534) == 0 && !write_rows(read_only, rows, error) && error.empty())
+            error = "no reason";
+        else if (error.empty())
+            error = "written";
+        [[maybe_unused]] const ssize_t said = write(report[1], error.data(), error.size());
+        _exit(0);
+    }
+    close(report[1]);
+    std::string said;
+    char chunk[256];
+    for (ssize_t got; (got = read(report[0], chunk, sizeof chunk)) > 0;) said.append(chunk, size_t(got));
+    close(report[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(said, "Permission denied");
+    EXPECT_EQ(slurp(read_only), "old");
+    EXPECT_EQ(mode_of(read_only) & 07777, 0444u);
+    EXPECT_TRUE(temporaries(dir).empty());
+}
+
+// The tool stopped by a signal that ends a program (one that can be caught)
+// while it writes a large picture ends by that signal, and takes its
+// temporary with it.
 TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
     TempFiles files;
     const std::string dir = files.folder();
@@ -267,7 +337,10 @@ TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
     const std::string out = files.paths.emplace_back(dir + "/whole.png");
     std::ofstream(out) << "old";
     const std::string tool = tool_path();
-    for (int signal_number : {SIGHUP, SIGINT, SIGTERM}) {
+    // SIGXFSZ also as a file size limit sends it; SIGKILL cannot be caught.
+    const int ending[] = {SIGHUP, SIGINT,  SIGQUIT, SIGTERM, SIGPIPE,   SIGALRM,  SIGXCPU,
+                          SIGXFSZ, SIGUSR1, SIGUSR2, SIGVTALRM, SIGRTMIN, SIGRTMAX};
+    for (int signal_number : ending) {
         SCOPED_TRACE(strsignal(signal_number));
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -276,7 +349,7 @@ TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
         posix_spawnattr_init(&attributes);
         sigset_t defaults;  // as a shell's background job may start with SIGINT ignored
         sigemptyset(&defaults);
-        for (int ending : {SIGHUP, SIGINT, SIGTERM}) sigaddset(&defaults, ending);
+        for (int each : ending) sigaddset(&defaults, each);
         posix_spawnattr_setsigdefault(&attributes, &defaults);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
         const char* argv[] = {tool.c_str(), "--whole", art.c_str(), out.c_str(), nullptr};
@@ -286,7 +359,7 @@ TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
         posix_spawnattr_destroy(&attributes);
         int status = 0;
         bool stopped = false, ended = false;
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!stopped && !ended && std::chrono::steady_clock::now() < give_up) {
             if (!temporaries(dir).empty())
                 stopped = kill(pid, signal_number) == 0;
@@ -295,11 +368,37 @@ TEST(ShotOutput, AStoppedRunLeavesNoTemporary) {
             else
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        if (!ended && !stopped) kill(pid, SIGKILL);
-        if (!ended) waitpid(pid, &status, 0);
+        // A handler that never lets the signal end the program would keep
+        // it running: it is given a few seconds, then killed.
+        if (!ended) status = end_within(pid, std::chrono::seconds(5));
         ASSERT_TRUE(stopped) << "the temporary never showed";
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << "status " << status;
         EXPECT_TRUE(temporaries(dir).empty());
         EXPECT_EQ(slurp(out), "old");
     }
+}
+
+// A file size limit (ulimit -f) reached while the picture is written: the
+// system's SIGXFSZ ends the tool, and its temporary goes with it.
+TEST(ShotOutput, AFileSizeLimitLeavesNoTemporary) {
+    TempFiles files;
+    const std::string dir = files.folder();
+    const std::string art = files.write(coloured_art(160, 400));
+    const std::string out = files.paths.emplace_back(dir + "/limited.png");
+    std::ofstream(out) << "old";
+    const std::string tool = tool_path();
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{4096, 4096};
+        const int quiet = open("/dev/null", O_RDWR);
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0 || dup2(quiet, 1) < 0 || dup2(quiet, 2) < 0) _exit(120);
+        execl(tool.c_str(), tool.c_str(), "--whole", art.c_str(), out.c_str(), static_cast<char*>(nullptr));
+        _exit(121);
+    }
+    const int status = end_within(pid, std::chrono::seconds(30));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
+    EXPECT_TRUE(temporaries(dir).empty());
+    EXPECT_EQ(slurp(out), "old");
 }

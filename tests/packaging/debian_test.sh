@@ -158,13 +158,15 @@ as_user wine "$probe" send 16 0 >/dev/null 2>&1  # WM_CLOSE
 wait "$launcher"
 check_eq "closing the window ends the launcher with 0" 0 $?
 # Not the file's own name, which Wine would read as another: a link to it
-# with a plain name, in a folder of the launch's own that goes when it ends.
+# with a plain name, in a folder of the launch's own that goes when it ends,
+# reached through the launcher's working directory (/proc/PID/cwd).
 handed=$(paste -sd'|' "$work/wine-arguments.txt")
 check "the launcher hands Wine the program and a plain link's Windows path" grep -Eqx \
-  '/usr/lib/glyphora/glyphora.exe\|Z:(\\[A-Za-z0-9._-]+)+\\glyphora_sample_Z__etc_passwd____x\.ans' <<<"$handed"
-link_folder=${handed#*|Z:}
-link_folder=${link_folder%\\*}
-check "and the link's folder is gone" test ! -e "${link_folder//\\//}"
+  '/usr/lib/glyphora/glyphora.exe\|Z:\\proc\\[0-9]+\\cwd\\glyphora_sample_Z__etc_passwd____x\.ans' <<<"$handed"
+launch_pid=$(sed -n 's/^Z:\\proc\\\([0-9]*\)\\.*/\1/p' "$work/wine-arguments.txt")
+check_eq "and the link's folder is gone" "" \
+  "$(find "${XDG_RUNTIME_DIR:-/nonexistent}/glyphora" "${TMPDIR:-/tmp}/glyphora-$(id -u)" -mindepth 1 -maxdepth 1 \
+     -name "$launch_pid.*" 2>/dev/null)"
 as_user wineserver -w
 check_eq "the program ran in ~/.wine: its associations name the installed program" \
   '"Z:\usr\lib\glyphora\glyphora.exe" "%1"' \

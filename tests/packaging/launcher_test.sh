@@ -4,16 +4,19 @@
 # exactly its own bytes through a plain link in a private folder; a folder, a
 # missing, unreadable or special file is refused before wine starts; the
 # folder goes when wine ends, and one a killed launch left goes at the next.
-#   launcher_test.sh LAUNCHER VERSION WORK_DIR
+# Races are played at the exact step: by the stand-in wine before it reads,
+# and by HOOKED_LAUNCHER (the same launcher built to run GLYPHORA_TEST_HOOK
+# at each of its steps) between its steps.
+#   launcher_test.sh LAUNCHER VERSION WORK_DIR HOOKED_LAUNCHER
 set -uo pipefail
-launcher=$(realpath "$1") version=$2 work=$3
+launcher=$(realpath "$1") version=$2 work=$3 hooked=$(realpath "$4")
 suite=launcher
 source "$(dirname "$0")/checks.sh"
-require_tools setpriv sha256sum mkfifo stat
+require_tools setpriv sha256sum mkfifo stat flock perl
 # Root, as the test command runs: it plays another user, nobody, for a file
 # it cannot read (root reads every file).
 [ "$(id -u)" -eq 0 ] || give_up "run it as root"
-[ -x "$launcher" ] || give_up "no launcher at $launcher"
+[ -x "$launcher" ] && [ -x "$hooked" ] || give_up "no launcher at $launcher or $hooked"
 rm -rf "$work" && mkdir -p "$work" && work=$(realpath "$work")
 case $work in
   *[!A-Za-z0-9/._-]*) give_up "the work folder's path must be plain ASCII: $work" ;;
@@ -34,10 +37,16 @@ cat >"$bin/wine" <<'EOF'
     printf 'path=%s\n' "$2"
     p=$(printf '%s' "${2#Z:}" | tr '\\' /)
     printf 'link=%s\n' "${p##*/}"
-    printf 'folder=%s\n' "${p%/*}"
-    printf 'folder_mode=%s\n' "$(stat -c '%a %U' "${p%/*}")"
+    printf 'folder=%s\n' "$(cd -P "${p%/*}" && pwd -P)"
+    printf 'folder_mode=%s\n' "$(stat -L -c '%a %U' "${p%/*}")"
     [ -L "$p" ] && echo is_link=yes
-    printf 'sha=%s\n' "$(sha256sum <"$p" | cut -d' ' -f1)"
+    # A race the test plays: FILE changed (another file linked in its place,
+    # or a FIFO) after the launcher handed it over, before it is read.
+    case ${WINE_SWAP:-} in
+      link) rm -f "$WINE_SWAP_FILE" && ln -s "$WINE_SWAP_TO" "$WINE_SWAP_FILE" ;;
+      fifo) rm -f "$WINE_SWAP_FILE" && mkfifo "$WINE_SWAP_FILE" ;;
+    esac
+    printf 'sha=%s\n' "$(timeout 5 sh -c 'sha256sum <"$1"' - "$p" | cut -d' ' -f1)"
   fi
   printf 'lang=%s\n' "${LANG:-}"
 } >"$WINE_RECORD"
@@ -163,6 +172,71 @@ check_eq "which is the user's alone" "700" "$(stat -c %a "$runtime/glyphora")"
 check_eq "and every launch's folder went when wine ended" "" "$(ls -A "$runtime/glyphora")"
 check "winepath was never asked" test ! -e "$work/winepath-called"
 
+# ---- Races -------------------------------------------------------------------------
+# What Wine reads is the file checked, whatever its name leads to by then.
+make_file "$files/swapped.ans"
+make_file "$files/other.ans"
+want=$(sha "$files/swapped.ans")
+launch WINE_SWAP=link WINE_SWAP_FILE="$files/swapped.ans" WINE_SWAP_TO="$files/other.ans" -- "$files/swapped.ans"
+check_eq "a file replaced by a link to another once handed over: Wine reads the file checked" \
+  "0 $want" "$status $(field sha)"
+rm -f "$files/swapped.ans"
+make_file "$files/swapped.ans"
+want=$(sha "$files/swapped.ans")
+launch WINE_SWAP=fifo WINE_SWAP_FILE="$files/swapped.ans" -- "$files/swapped.ans"
+check_eq "a file replaced by a FIFO once handed over: Wine reads the file checked, waits for no FIFO" \
+  "0 $want" "$status $(field sha)"
+rm -f "$files/swapped.ans"
+# The hooked launcher: GLYPHORA_TEST_HOOK runs `race STEP ARG` at each step.
+race=$work/race
+cat >"$race" <<'END'
+#!/bin/sh
+# Plays the other side at the step named in RACE_AT: RACE_DO says what.
+[ "$1" = "$RACE_AT" ] || exit 0
+case $RACE_DO in
+  fifo)  # the checked file becomes a FIFO, with a writer so the open returns
+    rm -f "$2" && mkfifo "$2" && { (exec 3>"$2"; sleep 1) & } ;;
+  swap-base)  # the checked folder's name now leads to another folder
+    mv "$2" "$2.moved" && ln -s "$RACE_VICTIM" "$2" ;;
+esac
+END
+chmod 755 "$race"
+hooked_launch() { local saved=$launcher; launcher=$hooked; launch GLYPHORA_TEST_HOOK="$race" "$@"; launcher=$saved; }
+make_file "$files/becomes-fifo.ans"
+hooked_launch RACE_AT=checked RACE_DO=fifo -- "$files/becomes-fifo.ans"
+check_eq "a file that becomes a FIFO between its check and its open: refused after the open" \
+  "exit=1 wine=no said=yes" \
+  "exit=$status wine=$wine_ran said=$(grep -qF "not a regular file: $files/becomes-fifo.ans" <<<"$message" && echo yes)"
+rm -f "$files/becomes-fifo.ans"
+# A TMPDIR others may write in: its glyphora-0 swapped for a link to a folder
+# of the victim's, where a left launch's folder seems to be, after the check.
+shared=$work/shared-tmp victim=$work/victim
+mkdir -p "$shared" "$victim/1.AAAAAA"
+chmod 777 "$shared"
+ln -s "$files/plain.ans" "$victim/1.AAAAAA/plain.ans"
+echo 1 >"$victim/1.AAAAAA/.lock"
+ln -s "$files/plain.ans" "$victim/kept link"
+hooked_launch XDG_RUNTIME_DIR= TMPDIR="$shared" RACE_AT=base RACE_DO=swap-base RACE_VICTIM="$victim" \
+  -- "$files/plain.ans"
+check_eq "the folder of launches swapped after its check: the launch stays in the folder checked" \
+  "0 $shared/glyphora-0.moved/" "$status $(field folder | sed 's/[0-9]*\.[A-Za-z0-9]*$//')"
+check_eq "and nothing in the folder swapped in is touched" "1.AAAAAA 1.AAAAAA/.lock 1.AAAAAA/plain.ans kept link" \
+  "$(cd "$victim" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')"
+rm -rf "$shared" "$victim"
+rm -f "$work/hook-ran"
+printf '#!/bin/sh\ntouch "%s"\n' "$work/hook-ran" >"$work/hook"
+chmod 755 "$work/hook"
+launch GLYPHORA_TEST_HOOK="$work/hook" -- "$files/plain.ans"
+check_eq "the installed launcher runs no hook, whatever the environment names" "0 no" \
+  "$status $([ -e "$work/hook-ran" ] && echo yes || echo no)"
+
+# ---- Names in messages -------------------------------------------------------------
+refused "a name that would set the terminal's title is shown escaped" \
+  "no such file: $files/\\e]0;owned\\x07.ans" -- "$files/"$'\e]0;owned\a.ans'
+check "and no ESC or BEL reaches the terminal" test -z "$(tr -d -c '\033\007' <<<"$message")"
+refused "C1 controls and bytes that are not UTF-8 too" \
+  "no such file: $files/\\xc2\\x9b31m\\xff\\\\.ans" -- "$files/"$'\xc2\x9b31m\xff\\.ans'
+
 # ---- Refused ---------------------------------------------------------------------
 refused "a folder" "not a file but a folder: $files" -- "$files"
 refused "a missing file" "no such file: $files/missing.ans" -- "$files/missing.ans"
@@ -179,9 +253,9 @@ chmod 600 "$files/closed.ans"
 refused "a file the user cannot read" "cannot read: $files/closed.ans" \
   XDG_RUNTIME_DIR= TMPDIR="$work/nobody-tmp" as-nobody -- "$files/closed.ans"
 launch XDG_RUNTIME_DIR= TMPDIR="$work/nobody-tmp" as-nobody -- "$files/plain.ans"
-check_eq "while one it can read opens, its link in a folder of its own in TMPDIR, gone after" \
-  "exit=0 link=plain.ans folder=700 nobody bytes=$(sha "$files/plain.ans") left=" \
-  "exit=$status link=$(field link) folder=$(field folder_mode) bytes=$(field sha) left=$(ls -A "$work/nobody-tmp")"
+check_eq "while one it can read opens, its link in a folder of its own in TMPDIR/glyphora-UID, gone after" \
+  "exit=0 link=plain.ans folder=700 nobody bytes=$(sha "$files/plain.ans") in=$work/nobody-tmp/glyphora-65534 left=" \
+  "exit=$status link=$(field link) folder=$(field folder_mode) bytes=$(field sha) in=$(dirname "$(field folder)") left=$(ls -A "$work/nobody-tmp/glyphora-65534")"
 mkdir -p "$work/elsewhere/dosdevices"
 ln -s "$work" "$work/elsewhere/dosdevices/z:"
 refused "a Wine prefix whose Z: is not the root" "drive Z: of the Wine prefix $work/elsewhere is not the root" \
@@ -189,64 +263,89 @@ refused "a Wine prefix whose Z: is not the root" "drive Z: of the Wine prefix $w
 launch WINEPREFIX="$work/new-prefix" -- "$files/plain.ans"
 check_eq "a prefix Wine has yet to make: Wine makes Z: the root" "0 $(sha "$files/plain.ans")" "$status $(field sha)"
 
-# The private folder: XDG_RUNTIME_DIR/glyphora is the user's own folder or nothing.
-for kind in file symlink "other user's"; do
+# XDG_RUNTIME_DIR is used only when it is the user's own, mode 0700, and its
+# glyphora a folder of the user's own; otherwise TMPDIR/glyphora-UID is.
+# Root run with another user's environment (sudo -E) must not trust theirs.
+mkdir -p "$work/tmp"
+for kind in "other user's runtime folder" "runtime folder not 0700" "glyphora a file" "glyphora a symlink" \
+  "glyphora another user's"; do
   other=$work/runtime-$((++n))
-  mkdir -p "$other"
+  mkdir -m 700 -p "$other"
   case $kind in
-    file) touch "$other/glyphora" ;;
-    symlink) ln -s "$runtime/glyphora" "$other/glyphora" ;;
+    "other user's runtime folder") chown 65534:65534 "$other" ;;
+    "runtime folder not 0700") chmod 755 "$other" ;;
+    "glyphora a file") touch "$other/glyphora" ;;
+    "glyphora a symlink") ln -s "$runtime/glyphora" "$other/glyphora" ;;
     *) mkdir -m 700 "$other/glyphora" && chown 65534:65534 "$other/glyphora" ;;
   esac
-  refused "XDG_RUNTIME_DIR/glyphora is a $kind" "$other/glyphora is not a folder of this user's own" \
-    XDG_RUNTIME_DIR="$other" -- "$files/plain.ans"
+  before=$(cd "$other" && find . | LC_ALL=C sort | xargs stat -c '%n %a %U %F' | tr '\n' ' ')
+  launch XDG_RUNTIME_DIR="$other" TMPDIR="$work/tmp" -- "$files/plain.ans"
+  check_eq "$kind: the launch falls back to TMPDIR, touching nothing there" \
+    "0 $work/tmp/glyphora-0 $(sha "$files/plain.ans") $before" \
+    "$status $(dirname "$(field folder)") $(field sha) $(cd "$other" && find . | LC_ALL=C sort | xargs stat -c '%n %a %U %F' | tr '\n' ' ')"
 done
-# Folders whose paths Wine cannot be handed as they are: the next one that can.
-mkdir -p "$work/odd runtime" "$work/tmp" "$work/odd tmp"
-launch XDG_RUNTIME_DIR="$work/odd runtime" TMPDIR="$work/tmp" -- "$files/plain.ans"
-check_eq "XDG_RUNTIME_DIR with a space: a new folder in TMPDIR" "0 $work/tmp/glyphora.*" \
-  "$status $(field folder | sed 's/\.[A-Za-z0-9]*$/.*/')"
+# Wine is handed the link's path through /proc (the launcher's working
+# directory), so any folder will do, whatever its name.
+mkdir -m 700 -p "$work/odd runtime" "$work/odd tmp"
+launch XDG_RUNTIME_DIR="$work/odd runtime" -- "$files/plain.ans"
+check_eq "XDG_RUNTIME_DIR with a space is used, Wine handed a plain path" \
+  "0 $work/odd runtime/glyphora yes" "$status $(dirname "$(field folder)") $(handed | grep -q plain=yes && echo yes)"
 launch XDG_RUNTIME_DIR= TMPDIR="$work/odd tmp" -- "$files/plain.ans"
-check_eq "TMPDIR with a space too: a new folder in /tmp" "0 /tmp/glyphora.*" \
-  "$status $(field folder | sed 's/\.[A-Za-z0-9]*$/.*/')"
-check_eq "and both went when wine ended" "" "$(find "$work/tmp" "$work/odd runtime" "$work/odd tmp" -mindepth 1)"
-check "the /tmp one too" test ! -e "$(field folder)"
+check_eq "TMPDIR with a space too" "0 $work/odd tmp/glyphora-0" "$status $(dirname "$(field folder)")"
+check_eq "and both launches' folders went when wine ended" "" \
+  "$(find "$work/odd runtime" "$work/odd tmp" -mindepth 2)"
+mkdir -p "$files/relative/glyphora"
+launch XDG_RUNTIME_DIR=relative TMPDIR="$work/tmp" -- "$files/plain.ans"
+check_eq "a relative XDG_RUNTIME_DIR is none: TMPDIR, nothing made below it" \
+  "0 $work/tmp/glyphora-0 " "$status $(dirname "$(field folder)") $(ls -A "$files/relative/glyphora")"
+rm -rf "$files/relative"
 
 # ---- What a launch leaves ------------------------------------------------------
-# A launch killed outright leaves its folder; the next removes it, and only
-# those whose launcher has ended.
+# A launch holds a lock in its folder while it runs; a killed one leaves its
+# folder, and the next launch removes it once its lock is free, whatever its
+# process number says (another PID namespace may share the folder).
+sweep_case() {  # FOLDER LOCK: a launch-shaped folder with a link; LOCK none, empty, free or held
+  mkdir -m 700 "$1"
+  ln -s "$files/plain.ans" "$1/plain.ans"
+  case $2 in
+    empty) : >"$1/.lock" ;;
+    free|held) echo 1 >"$1/.lock" ;;
+  esac
+}
 sleep 0 & dead=$!
 wait "$dead"
 sleep 60 & alive=$!
-mkdir -m 700 "$runtime/glyphora/$dead.AAAAAA" "$runtime/glyphora/$alive.BBBBBB" "$runtime/glyphora/keep"
-ln -s "$files/plain.ans" "$runtime/glyphora/$dead.AAAAAA/plain.ans"
+for where in "$runtime/glyphora" "$work/tmp/glyphora-0"; do
+  sweep_case "$where/$dead.AAAAAA" held
+  sweep_case "$where/$alive.BBBBBB" free
+  sweep_case "$where/$dead.CCCCCC" empty
+  sweep_case "$where/$dead.DDDDDD" free
+  chown -h 65534:65534 "$where/$dead.DDDDDD"
+  sweep_case "$where/$dead.EEEEEE" free
+  make_file "$where/$dead.EEEEEE/notes.txt"
+  mkdir -m 700 "$where/keep"
+done
+# The test holds the locks of the AAAAAA folders, as a launch in another PID
+# namespace would.
+exec {held_xdg}>"$runtime/glyphora/$dead.AAAAAA/.lock" {held_tmp}>"$work/tmp/glyphora-0/$dead.AAAAAA/.lock"
+flock -n "$held_xdg" && flock -n "$held_tmp" || give_up "could not take the locks"
 launch -- "$files/plain.ans"
-check_eq "a folder of an ended launch goes at the next; one of a running launch stays" \
-  "$alive.BBBBBB keep" "$(ls "$runtime/glyphora" | tr '\n' ' ' | sed 's/ $//')"
-check_eq "the plain.ans the left folder linked to is still there" "$(sha "$files/plain.ans")" "$(field sha)"
-# What no launch made stays, even under a dead process's number: a file of
-# the user's, a folder of another shape, a launch-shaped folder's own file.
-mkdir -m 700 "$runtime/glyphora/$dead.AAAAAC" "$runtime/glyphora/$dead.d"
-make_file "$runtime/glyphora/$dead.ans"
-make_file "$runtime/glyphora/$dead.AAAAAC/notes.txt"
-ln -s "$files/plain.ans" "$runtime/glyphora/$dead.AAAAAC/plain.ans"
-launch -- "$files/plain.ans"
-listed() { LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//'; }
-check_eq "only a launch's links go from what a killed launch seems to have left" \
-  "$(printf '%s\n' "$dead.AAAAAC" "$dead.AAAAAC/notes.txt" "$dead.ans" "$dead.d" "$alive.BBBBBB" keep | listed)" \
-  "$(cd "$runtime/glyphora" && find . -mindepth 1 | sed 's|^\./||' | listed)"
-rm -rf "$runtime/glyphora/$dead".*
-# A relative XDG_RUNTIME_DIR is no runtime folder: it names a folder below
-# wherever the launcher runs.
-mkdir -p "$files/relative/glyphora"
-launch XDG_RUNTIME_DIR=relative TMPDIR="$work/tmp" -- "$files/plain.ans"
-check_eq "a relative XDG_RUNTIME_DIR: a new folder in TMPDIR, nothing made below it" \
-  "0 $work/tmp/glyphora.* " "$status $(field folder | sed 's/\.[A-Za-z0-9]*$/.*/') $(ls -A "$files/relative/glyphora")"
-rm -rf "$files/relative"
-launch WINE_STATUS=3 -- "$files/plain.ans"
-check_eq "wine's exit status is the launcher's, and its folder still goes" "3 $alive.BBBBBB keep" \
-  "$status $(ls "$runtime/glyphora" | tr '\n' ' ' | sed 's/ $//')"
+launch XDG_RUNTIME_DIR= TMPDIR="$work/tmp" -- "$files/plain.ans"
+for where in "$runtime/glyphora" "$work/tmp/glyphora-0"; do
+  check_eq "$where: only folders whose lock is free go, and of those only what a launch makes" \
+    "$(printf '%s\n' "$dead.AAAAAA" "$dead.AAAAAA/.lock" "$dead.AAAAAA/plain.ans" \
+       "$dead.CCCCCC" "$dead.CCCCCC/.lock" "$dead.CCCCCC/plain.ans" \
+       "$dead.DDDDDD" "$dead.DDDDDD/.lock" "$dead.DDDDDD/plain.ans" \
+       "$dead.EEEEEE" "$dead.EEEEEE/notes.txt" keep | LC_ALL=C sort | tr '\n' ' ')" \
+    "$(cd "$where" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')"
+done
+exec {held_xdg}>&- {held_tmp}>&-
 kill "$alive"
+check_eq "the plain.ans the left folders linked to is still there" "$(sha "$files/plain.ans")" "$(field sha)"
+rm -rf "$runtime/glyphora"/* "$work/tmp/glyphora-0"/*
+launch WINE_STATUS=3 -- "$files/plain.ans"
+check_eq "wine's exit status is the launcher's, and its folder still goes" "3 " \
+  "$status $(ls "$runtime/glyphora" | tr '\n' ' ' | sed 's/ $//')"
 
 # ---- The command line ----------------------------------------------------------
 launch -- -x.ans

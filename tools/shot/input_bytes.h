@@ -5,12 +5,27 @@
 #include <memory>
 #include <string>
 
+#include "document/document.h"
+
 struct InputBytes {
     std::unique_ptr<uint8_t[]> bytes;  // never null after a successful read
     uint32_t size = 0;
 };
 
-// Reads `file` ("-" standard input) into `input`: all of it, or only its first `limit` bytes when
-// limit is below kMaxFileSize. False with the reason in `error` (a folder, a
-// file larger than the viewer takes, the system's reason) otherwise.
-bool read_input(const std::string& file, uint64_t limit, InputBytes& input, std::string& error);
+// What a read takes besides how much of the file: the largest file or stream
+// it accepts whole, and whether only a file will do.
+struct InputRules {
+    uint64_t largest = kMaxFileSize;
+    // A FIFO or device named as the file is refused at once, before anything
+    // waits on it (a thumbnailer must not hang); standard input is still read.
+    bool only_files = false;
+};
+
+// Reads `file` ("-" standard input) into `input`: all of it when limit is at
+// least rules.largest, else only its first `limit` bytes. A file or stream
+// larger than rules.largest read whole is refused, a stream once one byte
+// past it has come and with no more than that held. False with the reason in
+// `error` (a folder, a file larger than the viewer takes, not a file where
+// only one will do, the system's reason) otherwise.
+bool read_input(const std::string& file, uint64_t limit, InputBytes& input, std::string& error,
+                const InputRules& rules = InputRules());

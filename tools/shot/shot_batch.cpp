@@ -6,6 +6,9 @@
 #include <cstring>
 #include <map>
 
+#include "tools/shot/run_inputs.h"
+#include "tools/shot/shown_name.h"
+
 std::string batch_output_path(const std::string& dir, const std::string& input, bool whole_name) {
     const size_t slash = input.find_last_of('/');
     std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
@@ -29,24 +32,31 @@ int render_batch(const ShotRequest& request, std::FILE* errors, bool progress, c
     struct stat st {};
     const int found = stat(request.out_dir.c_str(), &st);
     if (found != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(errors, "glyphora-shot: cannot write into %s: %s\n", request.out_dir.c_str(),
+        std::fprintf(errors, "glyphora-shot: cannot write into %s: %s\n", shown_name(request.out_dir).c_str(),
                      std::strerror(found != 0 ? errno : ENOTDIR));
         return kShotFailed;
     }
     const size_t total = request.inputs.size();
     progress = progress && total >= kProgressFiles;
     std::map<std::string, const std::string*> written_from;
+    const RunInputs run_inputs(request.inputs);
     int status = kShotWritten;
     std::string error, notice;
     for (size_t i = 0; i < total; ++i) {
         const std::string& input = request.inputs[i];
-        if (progress) std::fprintf(errors, "\r\x1b[K%zu/%zu %s", i, total, input.c_str());
+        if (progress) std::fprintf(errors, "\r\x1b[K%zu/%zu %s", i, total, shown_name(input).c_str());
         std::string output = batch_output_path(request.out_dir, input);
         if (written_from.count(output)) output = batch_output_path(request.out_dir, input, true);
         const auto earlier = written_from.find(output);
+        const std::string* read = run_inputs.replaced_by(output);
         bool ok;
         if (earlier != written_from.end()) {
-            error = "cannot write " + output + " for " + input + ": it is the picture of " + *earlier->second;
+            error = "cannot write " + shown_name(output) + " for " + shown_name(input) + ": it is the picture of " +
+                    shown_name(*earlier->second);
+            ok = false;
+        } else if (read) {
+            error = "cannot write " + shown_name(output) + (read == &input ? "" : " for " + shown_name(input)) +
+                    ": it is " + shown_name(*read) + (read == &input ? " itself" : ", an input of this run");
             ok = false;
         } else {
             ok = render_shot(request, input, output, error, tuning, &notice);

@@ -10,6 +10,7 @@
 #include "shell/input_rules.h"
 #include "tools/shot/input_bytes.h"
 #include "tools/shot/shot_view.h"
+#include "tools/shot/shown_name.h"
 #include "tools/shot/text_extent.h"
 #include "tools/shot/thumbnail_size.h"
 
@@ -68,12 +69,12 @@ public:
         std::string reason;
         const bool ok = palette ? write_palette_png(output.c_str(), rows, *palette, tuning.compression, reason)
                                 : write_rgb_png(output.c_str(), rows, tuning.compression, reason);
-        return ok || fail("cannot write " + output + ": " + reason);
+        return ok || fail("cannot write " + shown_name(output) + ": " + reason);
     }
 
     bool fits_png(uint64_t width, uint64_t height) {
         const std::string problem = png_size_problem(width, height);
-        return problem.empty() || fail(input + ": " + problem);
+        return problem.empty() || fail(shown_name(input) + ": " + problem);
     }
 
     // A window larger than the frame holds is drawn as the program draws it,
@@ -82,7 +83,7 @@ public:
         if (!notice || !request.sized || (v.view_cols == request.columns && v.view_rows == request.rows)) return;
         const CellSize most = fit_cells(request.columns, request.rows, kMaxFrameBytes);
         const bool frame_limit = most.columns == v.view_cols && most.rows == v.view_rows;
-        *notice = input + ": drew " + cells(v.view_cols, v.view_rows) + " of the " +
+        *notice = shown_name(input) + ": drew " + cells(v.view_cols, v.view_rows) + " of the " +
                   cells(request.columns, request.rows) + " cells asked for: " +
                   (frame_limit ? "the viewer's frame holds at most " + std::to_string(kMaxFrameBytes / kCellBytes) +
                                      " cells (" + std::to_string(kMaxFrameBytes >> 20) + " MiB)"
@@ -115,7 +116,7 @@ public:
         if (for_thumbnail) wrap_for_thumbnail(v);
         extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
         const char* nothing = nothing_to_draw(extent);
-        return !nothing || fail(input + ": " + nothing);
+        return !nothing || fail(shown_name(input) + ": " + nothing);
     }
 
     bool whole() {
@@ -133,7 +134,7 @@ public:
         for (uint32_t b = 0; b < bands.band_count(); ++b) {
             uint64_t count = 0;
             const uint8_t* pixels = bands.show_band(b, count);
-            if (!pixels) return fail(input + ": out of memory");
+            if (!pixels) return fail(shown_name(input) + ": out of memory");
             mark_used_indices(pixels, count, used);
         }
         const PngPalette palette = fold_palette(view.viewer->bitmap_info.bmiColors, used);
@@ -152,7 +153,7 @@ public:
         if (out.width == source.width && out.height == source.height)
             return fits_png(source.width, source.height) && write_bands(bands);
         ScaledBands scaled(bands, v.bitmap_info.bmiColors);
-        if (!scaled.start(out.width, out.height)) return fail(input + ": out of memory");
+        if (!scaled.start(out.width, out.height)) return fail(shown_name(input) + ": out of memory");
         return write(PngRows{out.width, out.height, scaled_row, &scaled}, nullptr);
     }
 };
@@ -164,7 +165,7 @@ bool render_shot(const ShotRequest& request, const std::string& input, const std
     error.clear();
     if (notice) notice->clear();
     if (same_file(input, output)) {
-        error = "cannot write " + output + ": it is " + input + " itself";
+        error = "cannot write " + shown_name(output) + ": it is " + shown_name(input) + " itself";
         return false;
     }
     Shot shot{request, input, output, error, tuning, notice, ShotView()};

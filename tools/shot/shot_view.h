@@ -10,10 +10,12 @@
 #include "tools/shot/area_scale.h"
 
 // How much of a file an open takes: its first `bytes` bytes (all of it at
-// kMaxFileSize), of which at most `characters` of text are kept.
+// kMaxFileSize), of which at most `characters` of text are kept; with
+// `only_files`, a FIFO or device is refused at once.
 struct InputLimit {
     uint64_t bytes = kMaxFileSize;
     uint32_t characters = UINT32_MAX;
+    bool only_files = false;
 };
 
 class ShotView {

@@ -2,6 +2,7 @@
 // the page's build, which has no files, takes the view without it.
 #include "tools/shot/input_bytes.h"
 #include "tools/shot/shot_view.h"
+#include "tools/shot/shown_name.h"
 
 bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
                     const InputLimit& limit) {
@@ -11,8 +12,11 @@ bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, st
     }
     InputBytes input;
     std::string reason;
-    if (!read_input(file, limit.bytes, input, reason) || !viewer->open_bytes(std::move(input.bytes), input.size)) {
-        error = "cannot open " + file + ": " + (reason.empty() ? "out of memory" : reason);
+    InputRules rules;
+    rules.only_files = limit.only_files;
+    if (!read_input(file, limit.bytes, input, reason, rules) ||
+        !viewer->open_bytes(std::move(input.bytes), input.size)) {
+        error = "cannot open " + shown_name(file) + ": " + (reason.empty() ? "out of memory" : reason);
         return false;
     }
     if (wrap) viewer->set_wrap(1);

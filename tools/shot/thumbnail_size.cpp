@@ -9,6 +9,7 @@ InputLimit thumbnail_input(uint32_t top) {
         std::min<uint64_t>((uint64_t(top) + kThumbnailReadRows) * kThumbnailRowCharacters, UINT32_MAX);
     InputLimit limit;
     limit.characters = static_cast<uint32_t>(characters);
+    limit.only_files = true;
     limit.bytes = std::min<uint64_t>(characters * kThumbnailBytesPerCharacter, kMaxFileSize);
     return limit;
 }

@@ -15,7 +15,8 @@ struct PixelSize {
 // and a line end of up to two), from at most kThumbnailBytesPerCharacter bytes
 // of file a character (colours and cursor moves take bytes of their own). Art
 // of a few hundred rows is so read whole, and its width is its widest row's;
-// a larger file, however hostile, costs no more than that.
+// a larger file, however hostile, costs no more than that. Only a file (or
+// standard input) is read: a FIFO or a device would keep a thumbnailer waiting.
 constexpr uint32_t kThumbnailReadRows = 1000;
 constexpr uint32_t kThumbnailRowCharacters = 82;
 constexpr uint32_t kThumbnailBytesPerCharacter = 16;
