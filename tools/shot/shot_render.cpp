@@ -11,6 +11,7 @@
 #include "tools/shot/area_scale.h"
 #include "tools/shot/input_bytes.h"
 #include "tools/shot/shot_view.h"
+#include "tools/shot/shown_name.h"
 #include "tools/shot/text_extent.h"
 #include "tools/shot/thumbnail_size.h"
 
@@ -115,10 +116,20 @@ public:
         v.paint(1);
         if (!fits_png(v.frame_width, v.frame_height)) return false;
         note_cut_window(v);
+        note_cut_screen();
         UsedIndices used;
         mark_used_indices(v.frame.get(), uint64_t(v.frame_width) * v.frame_height, used);
         const PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
         return write(PngRows{v.frame_width, v.frame_height, frame_row, &v}, &palette);
+    }
+
+    // A file that moves the cursor further than its size allows (a billion
+    // rows down) is drawn down to the screen's bound; the person is told.
+    void note_cut_screen() {
+        const Document& doc = *view.viewer->document;
+        if (!notice || !notice->empty() || doc.reading != kStandardReading || !doc.screen_cut) return;
+        *notice = shown_name(input) + ": drew the first " + std::to_string(doc.line_count) +
+                  " rows: the file moves the cursor further than a file of its size may";
     }
 
     // The shown text's extent, or false when it has nothing to draw.
@@ -131,7 +142,10 @@ public:
         const InputLimit limit = for_thumbnail ? thumbnail_input(request.top) : InputLimit();
         if (!view.open(input, nullptr, request.wrap, error, limit)) return false;
         Viewer& v = *view.viewer;
-        if (for_thumbnail && !request.wrap && v.document->max_line_width > kWrapColumn) v.set_wrap(1);
+        // The standard reading's rows are its screen's: never wrapped for it.
+        const bool screen = v.document->reading == kStandardReading;
+        if (for_thumbnail && !request.wrap && !screen && v.document->max_line_width > kWrapColumn) v.set_wrap(1);
+        if (!for_thumbnail) note_cut_screen();
         extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
         if (extent.rows == 0) return fail(input + ": nothing to draw: the text is empty");
         if (extent.columns == 0) return fail(input + ": nothing to draw: the lines are empty");
@@ -166,7 +180,8 @@ public:
         const Viewer& v = *view.viewer;
         // Wrapped or not, no row reaches past the column after the wrap
         // column; the rows below are at most a square's worth of them.
-        const uint32_t columns = std::min(extent.columns, kWrapColumn + 1);
+        const uint32_t columns =
+            v.document->reading == kStandardReading ? extent.columns : std::min(extent.columns, kWrapColumn + 1);
         const uint32_t rows = thumbnail_rows(columns, extent.rows);
         // Where a window this tall lands when its thumb is dragged to --top.
         const uint32_t last_top = v.doc_rows >= rows ? v.doc_rows - rows + 1 : 0;
@@ -195,6 +210,8 @@ bool render_shot(const ShotRequest& request, const std::string& input, const std
         return false;
     }
     Shot shot{request, input, output, error, tuning, notice, ShotView()};
+    shot.view.reading = request.standard ? kStandardReading : kGlyphoraReading;
+    shot.view.columns = request.screen_columns;
     switch (request.mode) {
         case ShotMode::whole: return shot.whole();
         case ShotMode::thumbnail: return shot.thumbnail();

@@ -1,11 +1,39 @@
 #include "tools/shot/shot_view.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <new>
 
+#include "platform/output_file.h"
 #include "platform/virtual_window.h"
 #include "shell/input_rules.h"
 #include "tools/shot/input_bytes.h"
+
+namespace {
+
+// The file's name as the Document knows it, for the standard reading's .ans
+// rule: its last characters when it is longer than the Document's name.
+void name_document(Document& doc, const std::string& file) {
+    if (!doc.file_name || is_standard_stream(file)) return;
+    const size_t keep = std::min<size_t>(file.size(), kPathSize - 1);
+    std::memcpy(doc.file_name, file.data() + file.size() - keep, keep);
+    doc.file_name[keep] = '\0';
+}
+
+// The SAUCE record at the end of a named file, for a read that stops before
+// its end; found false when there is none or it cannot be read.
+Sauce tail_sauce(const std::string& file) {
+    uint8_t record[kSauceRecordSize];
+    std::FILE* f = is_standard_stream(file) ? nullptr : std::fopen(file.c_str(), "rb");
+    if (!f) return Sauce();
+    const bool read = std::fseek(f, -long(kSauceRecordSize), SEEK_END) == 0 &&
+                      std::fread(record, 1, sizeof record, f) == sizeof record;
+    std::fclose(f);
+    return read ? read_sauce(ByteSpan{record, sizeof record}) : Sauce();
+}
+
+}  // namespace
 
 bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
                     const InputLimit& limit) {
@@ -21,10 +49,16 @@ bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, st
     viewer->update_vscroll();
     viewer->update_hscroll();
     if (size) viewer->resize(size->columns, size->rows);
-    viewer->document->text_limit = limit.characters;
+    Document& doc = *viewer->document;
+    doc.text_limit = limit.characters;
+    doc.reading = reading;
+    doc.columns = columns;
+    name_document(doc, file);
     InputBytes input;
     std::string reason;
-    if (!read_input(file, limit.bytes, input, reason) || !viewer->open_bytes(std::move(input.bytes), input.size)) {
+    const bool got = read_input(file, limit.bytes, input, reason);
+    if (got && reading == kStandardReading && input.size == limit.bytes) doc.tail_sauce = tail_sauce(file);
+    if (!got || !viewer->open_bytes(std::move(input.bytes), input.size)) {
         error = "cannot open " + file + ": " + (reason.empty() ? "out of memory" : reason);
         return false;
     }

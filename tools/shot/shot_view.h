@@ -18,6 +18,10 @@ struct InputLimit {
 class ShotView {
 public:
     std::unique_ptr<Viewer> viewer;
+    // The reading the open uses (Document::reading) and the standard
+    // reading's width (Document::columns).
+    int32_t reading = kGlyphoraReading;
+    uint32_t columns = 0;
 
     // Start-up, the window's size report when `size` is given (in the program
     // it comes before any file), the open, and "Wrap lines" when `wrap`. False
