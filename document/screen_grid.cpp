@@ -10,6 +10,7 @@ namespace {
 
 constexpr uint8_t kBlank = 0x20;
 constexpr uint32_t kFirstRoomRows = 64;
+constexpr uint32_t kSlack = 16;
 
 }  // namespace
 
@@ -17,8 +18,9 @@ ScreenGrid::ScreenGrid(uint32_t columns, uint32_t max_rows, uint64_t blank_budge
     : columns_(columns), max_rows_(max_rows), blank_budget_(blank_budget) {}
 
 bool ScreenGrid::grow(uint32_t rows) {
-    const uint32_t room = std::max({rows, std::min(max_rows_, std::max(room_rows_ * 2, kFirstRoomRows))});
-    const uint64_t bytes = uint64_t(room) * stride();
+    const uint32_t room = room_rows_ == 0 ? rows : std::max(rows, std::min(max_rows_, std::max(room_rows_ * 2, kFirstRoomRows)));
+    // 16 bytes more: a short run is written as one 16-byte step.
+    const uint64_t bytes = uint64_t(room) * stride() + kSlack;
     std::unique_ptr<uint8_t[]> text(new (std::nothrow) uint8_t[bytes]);
     std::unique_ptr<uint8_t[]> attrs(text ? new (std::nothrow) uint8_t[bytes] : nullptr);
     if (!attrs) {
@@ -30,6 +32,9 @@ bool ScreenGrid::grow(uint32_t rows) {
         std::memcpy(text.get(), text_.get(), kept);
         std::memcpy(attrs.get(), attrs_.get(), kept);
     }
+    // The slack is read (and written back) by short runs: defined bytes.
+    std::memset(text.get() + bytes - kSlack, 0, kSlack);
+    std::memset(attrs.get() + bytes - kSlack, 0, kSlack);
     text_ = std::move(text);
     attrs_ = std::move(attrs);
     room_rows_ = room;

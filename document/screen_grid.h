@@ -21,6 +21,11 @@ public:
     bool reach(uint32_t row) { return row < made_rows_ || make_rows(row); }
     uint8_t* text_at(uint32_t row, uint32_t column) { return text_.get() + uint64_t(row) * stride() + column; }
     uint8_t* attrs_at(uint32_t row, uint32_t column) { return attrs_.get() + uint64_t(row) * stride() + column; }
+    // Rooms the grid for this many rows at first (within its bound), so a
+    // screen whose size is foreseen is allocated once.
+    void expect_rows(uint32_t rows) {
+        if (room_rows_ == 0) grow(std::min(std::max(rows, 1u), std::max(max_rows_, 1u)));
+    }
     // A character or clear reached this row: the picture is at least this tall.
     void mark_drawn(uint32_t row) {
         if (row >= drawn_rows_) drawn_rows_ = row + 1;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "document/control_bytes.h"
 #include "document/screen_grid.h"
@@ -47,54 +50,120 @@ struct Params {
     uint32_t at(uint32_t i, uint32_t fallback) const { return i < count && value[i] ? value[i] : fallback; }
 };
 
-// The colours being drawn with, kept as the standard has them.
-struct Pen {
-    uint8_t foreground = 7, background = 0;
-    bool bold = false, blink = false, inverse = false;
+// The colours being drawn with, packed: foreground in bits 0-2, background
+// in 3-5, then bold, blink and inverse. Every SGR sequence, whatever the
+// colours before it, keeps some of these bits and sets others, so its effect
+// is two masks, worked out once per distinct sequence.
+constexpr uint32_t kForeground = 0x07;
+constexpr uint32_t kBackground = 0x38;
+constexpr uint32_t kBold = 0x40;
+constexpr uint32_t kBlink = 0x80;
+constexpr uint32_t kInverse = 0x100;
+constexpr uint32_t kPenStates = 0x200;
+constexpr uint32_t kStartPen = 7;  // grey on black
 
-    // Inverse swaps the colours; brightness stays where it was set, as on a
-    // VGA text screen: bold with the ink, blink with the paper.
-    uint8_t attribute(bool ice) const {
-        const uint8_t ink = inverse ? background : foreground;
-        const uint8_t paper = inverse ? foreground : background;
-        return static_cast<uint8_t>(ink + (bold ? 64 : 0) + 8 * paper + (blink && ice ? kBrightBackground : 0));
-    }
+struct PenChange {
+    uint32_t keep = kPenStates - 1;
+    uint32_t set = 0;
 
-    void select(const Params& p) {
-        if (p.count == 0) *this = Pen();
-        for (uint32_t i = 0; i < p.count; ++i) {
-            const uint32_t v = p.value[i];
-            if (v == 0) *this = Pen();
-            else if (v == 1) bold = true;
-            else if (v == 22) bold = false;
-            else if (v == 5) blink = true;
-            else if (v == 25) blink = false;
-            else if (v == 7) inverse = true;
-            else if (v == 27) inverse = false;
-            else if (v >= 30 && v <= 37) foreground = static_cast<uint8_t>(v - 30);
-            else if (v == 39) foreground = 7;
-            else if (v >= 40 && v <= 47) background = static_cast<uint8_t>(v - 40);
-            else if (v == 49) background = 0;
-            // 256-colour and 24-bit colours: their own parameters are skipped,
-            // not read as attributes; the colour is not ours to draw.
-            else if ((v == 38 || v == 48) && i + 1 < p.count) i += p.value[i + 1] == 5 ? 2 : p.value[i + 1] == 2 ? 4 : 0;
-        }
+    void put(uint32_t field, uint32_t value) {
+        keep &= ~field;
+        set = (set & ~field) | value;
     }
+    uint32_t apply(uint32_t pen) const { return (pen & keep) | set; }
 };
+
+PenChange sgr_change(const Params& p) {
+    PenChange c;
+    if (p.count == 0) c.put(kPenStates - 1, kStartPen);
+    for (uint32_t i = 0; i < p.count; ++i) {
+        const uint32_t v = p.value[i];
+        if (v == 0) c.put(kPenStates - 1, kStartPen);
+        else if (v == 1 || v == 22) c.put(kBold, v == 1 ? kBold : 0);
+        else if (v == 5 || v == 25) c.put(kBlink, v == 5 ? kBlink : 0);
+        else if (v == 7 || v == 27) c.put(kInverse, v == 7 ? kInverse : 0);
+        else if (v >= 30 && v <= 37) c.put(kForeground, v - 30);
+        else if (v == 39) c.put(kForeground, 7);
+        else if (v >= 40 && v <= 47) c.put(kBackground, (v - 40) << 3);
+        else if (v == 49) c.put(kBackground, 0);
+        // 256-colour and 24-bit colours: their own parameters are skipped,
+        // not read as attributes; the colour is not ours to draw.
+        else if ((v == 38 || v == 48) && i + 1 < p.count) i += p.value[i + 1] == 5 ? 2 : p.value[i + 1] == 2 ? 4 : 0;
+    }
+    return c;
+}
+
+// Inverse swaps the colours; brightness stays where it was set, as on a VGA
+// text screen: bold with the ink, blink with the paper.
+constexpr uint8_t pen_attribute(uint32_t pen, bool ice) {
+    const uint32_t fg = pen & kForeground, bg = (pen & kBackground) >> 3;
+    const uint32_t ink = pen & kInverse ? bg : fg, paper = pen & kInverse ? fg : bg;
+    return static_cast<uint8_t>(ink + (pen & kBold ? 64 : 0) + 8 * paper + (pen & kBlink && ice ? kBrightBackground : 0));
+}
+
+// Art repeats a handful of sequences thousands of times: one that fits in 16
+// bytes (ESC [ ... final byte) is read once and then found by its bytes.
+#if defined(__SSE2__)
+struct KnownSequence {
+    __m128i bytes;        // the sequence, zero after its final byte
+    uint32_t length = 0;  // 0: an empty slot
+    uint8_t final_byte = 0;
+    bool acts = false;    // not a private or intermediate form
+    // Colours and cursor-forward, the common two, need no handler: their
+    // change to the pen and the columns forward (0 for the other).
+    bool common = false;
+    PenChange pen;
+    uint32_t forward = 0;
+    Params params;
+};
+
+class SequenceCache {
+public:
+    static constexpr uint32_t kSlotBits = 8;
+
+    // The sequence at p (16 readable bytes, p[0] ESC, p[1] '[') by its
+    // bytes, with its slot; null when it is not known or does not fit.
+    const KnownSequence* find(const uint8_t* p, KnownSequence*& slot, __m128i& key, uint32_t& length) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Bytes 0x20-0x3F continue a sequence; the first other byte after ESC [ ends it.
+        const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(0x20));
+        const __m128i inside = _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(0x1F)), shifted);
+        const uint32_t ends = ~static_cast<uint32_t>(_mm_movemask_epi8(inside)) & 0xFFFCu;
+        slot = nullptr;
+        if (!ends) return nullptr;
+        length = static_cast<uint32_t>(__builtin_ctz(ends)) + 1;
+        key = _mm_and_si128(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + 16 - length)));
+        const uint64_t low = static_cast<uint64_t>(_mm_cvtsi128_si64(key));
+        const uint64_t high = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(key, key)));
+        const uint32_t at = static_cast<uint32_t>(((low * 0x9E3779B97F4A7C15ull) ^ (high * 0xC2B2AE3D27D4EB4Full)) >> (64 - kSlotBits));
+        slot = &slots_[at];
+        if (slot->length != length || _mm_movemask_epi8(_mm_cmpeq_epi8(slot->bytes, key)) != 0xFFFF) return nullptr;
+        return slot;
+    }
+
+private:
+    // 16 0xFF bytes then 16 zeros: the 16 from kKeep + 16 - n keep the first n bytes.
+    static constexpr uint8_t kKeep[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                          0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    KnownSequence slots_[1u << kSlotBits];
+};
+#endif
 
 class StandardDecoder {
 public:
     StandardDecoder(ByteSpan art, const StandardSetup& setup)
         : art_(art), setup_(setup), grid_(setup.columns, setup.max_rows, setup.blank_budget),
-          stops_(setup.escapes ? kAnsiStops : kPlainStops) {}
+          stops_(setup.escapes ? kAnsiStops : kPlainStops) {
+        for (uint32_t pen = 0; pen < kPenStates; ++pen) attributes_[pen] = pen_attribute(pen, setup.ice);
+    }
 
     StandardText run() {
         const uint8_t* data = art_.data;
         const uint32_t size = art_.size;
         uint32_t j = 0;
+        grid_.expect_rows(expected_rows());
         while (j < size && !grid_.failed()) {
-            uint32_t k = j;
-            while (k < size && !stops_.stop[data[k]]) ++k;
+            const uint32_t k = next_stop(j);
             if (k > j) draw(data + j, k - j);
             if (k == size) break;
             const uint8_t b = data[k];
@@ -122,6 +191,63 @@ public:
     }
 
 private:
+    // The first byte at or after j that ends a run, or the end. Vectors take
+    // 16 bytes at a time and look only at those below 0x20.
+    uint32_t next_stop(uint32_t j) const {
+        const uint8_t* data = art_.data;
+        const uint32_t size = art_.size;
+#if defined(__SSE2__)
+        const __m128i top = _mm_set1_epi8(0x1F);
+        while (size - j >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + j));
+            uint32_t low = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, top), v)));
+            while (low) {
+                const uint32_t at = j + static_cast<uint32_t>(__builtin_ctz(low));
+                if (stops_.stop[data[at]]) return at;
+                low &= low - 1;
+            }
+            j += 16;
+        }
+#endif
+        while (j < size && !stops_.stop[data[j]]) ++j;
+        return j;
+    }
+
+    // Rows the art may fill: one a line feed, and one for each screen's width
+    // of bytes, as rows that end by filling the width take (the most there
+    // can be). Rows never reached cost only address space: their pages are
+    // never touched. So the grid seldom grows, and growing copies it.
+    uint32_t expected_rows() const {
+        uint64_t feeds = 0;
+        const uint8_t* p = art_.data;
+        const uint8_t* end = p + art_.size;
+        while (p < end && (p = static_cast<const uint8_t*>(std::memchr(p, kLineFeed, end - p)))) ++feeds, ++p;
+        return static_cast<uint32_t>(std::min<uint64_t>(feeds + art_.size / grid_.columns() + 1, UINT32_MAX));
+    }
+
+    // n (at most 16) characters at text and attrs, 16 readable bytes at
+    // bytes: the grid keeps 16 bytes of room past any cell, and the cells
+    // after the n keep what they hold.
+    void write_short(uint8_t* text, uint8_t* attrs, const uint8_t* bytes, uint32_t n) const {
+#if defined(__SSE2__)
+        static const __m128i kIndex = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        const __m128i mine = _mm_cmplt_epi8(kIndex, _mm_set1_epi8(static_cast<char>(n)));
+        const __m128i old_text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+        const __m128i old_attrs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(attrs));
+        const __m128i fresh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(text),
+                         _mm_or_si128(_mm_and_si128(mine, fresh), _mm_andnot_si128(mine, old_text)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(attrs),
+                         _mm_or_si128(_mm_and_si128(mine, _mm_set1_epi8(static_cast<char>(attr_))),
+                                      _mm_andnot_si128(mine, old_attrs)));
+#else
+        for (uint32_t i = 0; i < n; ++i) {
+            text[i] = bytes[i];
+            attrs[i] = attr_;
+        }
+#endif
+    }
+
     void down(uint32_t n) { row_ = std::min<uint64_t>(uint64_t(row_) + n, kMaxCursorRow); }
 
     // Characters at the cursor, a row's worth at a time; writing the last
@@ -129,10 +255,17 @@ private:
     void draw(const uint8_t* bytes, uint32_t n) {
         const uint32_t columns = grid_.columns();
         while (n > 0) {
+            const uint32_t readable = static_cast<uint32_t>(art_.data + art_.size - bytes);
             const uint32_t fits = std::min(n, columns - column_);
             if (grid_.reach(row_)) {
-                std::memcpy(grid_.text_at(row_, column_), bytes, fits);
-                std::memset(grid_.attrs_at(row_, column_), attr_, fits);
+                uint8_t* text = grid_.text_at(row_, column_);
+                uint8_t* attrs = grid_.attrs_at(row_, column_);
+                if (fits <= 16 && readable >= 16) {  // art's runs are short: one 16-byte step
+                    write_short(text, attrs, bytes, fits);
+                } else {
+                    std::memcpy(text, bytes, fits);
+                    std::memset(attrs, attr_, fits);
+                }
                 grid_.mark_drawn(row_);
             } else if (grid_.failed()) {
                 return;
@@ -154,6 +287,23 @@ private:
         const uint8_t* data = art_.data;
         const uint32_t size = art_.size;
         if (at + 1 >= size || data[at + 1] != kCsiOpen) return at + 1;
+#if defined(__SSE2__)
+        KnownSequence* slot = nullptr;
+        __m128i key = _mm_setzero_si128();
+        uint32_t key_length = 0;
+        if (size - at >= 16) {
+            if (const KnownSequence* known = cache_.find(data + at, slot, key, key_length)) {
+                if (known->common) {
+                    pen_ = known->pen.apply(pen_);
+                    attr_ = attributes_[pen_];
+                    column_ = std::min(column_ + known->forward, grid_.columns() - 1);
+                } else if (known->acts) {
+                    act(known->final_byte, known->params);
+                }
+                return at + known->length;
+            }
+        }
+#endif
         Params p;
         uint32_t value = 0;
         bool any = false;
@@ -176,7 +326,20 @@ private:
         for (; k < size && is_intermediate_byte(data[k]); ++k) intermediate = true;
         if (k == size) return size;
         if (!is_final_byte(data[k])) return k;
-        if (!p.private_marker && !intermediate) act(data[k], p);
+        const bool acts = !p.private_marker && !intermediate;
+        if (acts) act(data[k], p);
+#if defined(__SSE2__)
+        if (slot && key_length == k + 1 - at) {
+            slot->bytes = key;
+            slot->length = key_length;
+            slot->final_byte = data[k];
+            slot->acts = acts;
+            slot->params = p;
+            slot->common = acts && (data[k] == 'm' || data[k] == 'C');
+            slot->pen = data[k] == 'm' ? sgr_change(p) : PenChange();
+            slot->forward = data[k] == 'C' ? std::min(p.at(0, 1), grid_.columns()) : 0;
+        }
+#endif
         return k + 1;
     }
 
@@ -185,8 +348,8 @@ private:
         const uint32_t last = grid_.columns() - 1;
         switch (final_byte) {
             case 'm':
-                pen_.select(p);
-                attr_ = pen_.attribute(setup_.ice);
+                pen_ = sgr_change(p).apply(pen_);
+                attr_ = attributes_[pen_];
                 break;
             case 'A': row_ -= std::min(row_, p.at(0, 1)); break;
             case 'B': down(p.at(0, 1)); break;
@@ -226,7 +389,11 @@ private:
     const StandardSetup& setup_;
     ScreenGrid grid_;
     const Stops& stops_;
-    Pen pen_;
+#if defined(__SSE2__)
+    SequenceCache cache_;
+#endif
+    uint8_t attributes_[kPenStates];
+    uint32_t pen_ = kStartPen;
     uint8_t attr_ = kScreenBlankAttr;
     uint32_t row_ = 0, column_ = 0;
     uint32_t saved_row_ = 0, saved_column_ = 0;
