@@ -152,7 +152,7 @@ private:
 class StandardDecoder {
 public:
     StandardDecoder(ByteSpan art, const StandardSetup& setup)
-        : art_(art), setup_(setup), grid_(setup.columns, setup.max_rows, setup.blank_budget),
+        : art_(art), grid_(setup.columns, setup.max_rows, setup.blank_budget),
           stops_(setup.escapes ? kAnsiStops : kPlainStops) {
         for (uint32_t pen = 0; pen < kPenStates; ++pen) attributes_[pen] = pen_attribute(pen, setup.ice);
     }
@@ -386,7 +386,6 @@ private:
     }
 
     ByteSpan art_;
-    const StandardSetup& setup_;
     ScreenGrid grid_;
     const Stops& stops_;
 #if defined(__SSE2__)

@@ -29,7 +29,7 @@ const VERTICAL = 1;
 const TEXTS = {
   english: {
     'menu-file': 'File', 'item-open': 'Open...', 'menu-view': 'View', 'item-wrap': 'Wrap lines',
-    'menu-help': 'Help', 'item-about': 'About...',
+    'item-standard': 'Standard ANSI', 'menu-help': 'Help', 'item-about': 'About...',
     cannot: (name, why) => `Cannot open ${name}: ${why}.`,
     memory: 'there is not enough memory for it', large: 'it is larger than the viewer can take',
     unreadable: 'it cannot be read', fetch: 'the browser could not fetch it',
@@ -37,7 +37,7 @@ const TEXTS = {
   },
   polish: {
     'menu-file': 'Plik', 'item-open': 'Otwórz...', 'menu-view': 'Widok', 'item-wrap': 'Zawijaj wiersze',
-    'menu-help': 'Pomoc', 'item-about': 'O programie...',
+    'item-standard': 'Standardowe ANSI', 'menu-help': 'Pomoc', 'item-about': 'O programie...',
     cannot: (name, why) => `Nie można otworzyć ${name}: ${why}.`,
     memory: 'brak pamięci', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
     unreadable: 'nie da się go odczytać', fetch: 'przeglądarka nie mogła go pobrać',
@@ -64,6 +64,7 @@ let opening = new Promise((resolve) => { started = resolve; });
 // Opens asked for so far: a fetch that ends after a later open was asked for
 // (a slow ?file= link, then a drop) is not shown over it.
 let requested = 0;
+let shownName = '';  // the open file's name on the status line
 let running = false;  // the module loaded and the view started
 let wheelRest = 0;  // the wheel's turn not yet handed on: less than a notch
 
@@ -87,12 +88,12 @@ const bytesOf = () => new Uint8Array(wasm.memory.buffer);
 // gw_state's fields, read into plain values at once: a view of memory is
 // detached when it grows.
 function readState(view = 0) {
-  const s = new Uint32Array(wasm.memory.buffer, wasm.gw_state(view) >>> 0, 20);
+  const s = new Uint32Array(wasm.memory.buffer, wasm.gw_state(view) >>> 0, 21);
   const bar = (at) => ({ enabled: s[at] !== 0, min: s[at + 1] | 0, max: s[at + 2] | 0, page: s[at + 3],
     position: s[at + 4] | 0 });
   return {
     state: { top_row: s[0], left_col: s[1], view_cols: s[2], view_rows: s[3], doc_rows: s[4],
-      doc_cols: s[5], wrap: s[6] !== 0 },
+      doc_cols: s[5], wrap: s[6] !== 0, standard: s[20] !== 0 },
     image: { width: s[7], height: s[8], present: s[9] },
     bars: { horizontal: bar(10), vertical: bar(15) },
   };
@@ -128,6 +129,7 @@ function draw() {
   drawBar($('hbar'), bars.horizontal, HORIZONTAL);
   drawBar($('vbar'), bars.vertical, VERTICAL);
   $('item-wrap').setAttribute('aria-checked', String(s.wrap));
+  $('item-standard').setAttribute('aria-checked', String(s.standard));
 }
 
 // ---- Scroll bars, drawn from the virtual window's records ----
@@ -287,8 +289,23 @@ function finishOpen(name, size) {
   const opened = wasm.gw_open(0, size) === 1;
   draw();
   if (!opened) return fail(name, text.memory);
-  say(name, false);
+  shownName = name;
+  say(withSauce(name), false);
   return true;
+}
+
+// The standard reading's SAUCE title, author and group after a name, when
+// the file has them (bytes as code page 437 stores them; ASCII as itself).
+function withSauce(name) {
+  const field = (n) => {
+    const at = wasm.gw_sauce(n) >>> 0;
+    const bytes = bytesOf();
+    let end = at;
+    while (bytes[end] !== 0) ++end;
+    return new TextDecoder('latin1').decode(bytes.subarray(at, end));
+  };
+  const sauce = [0, 1, 2].map(field).filter((t) => t !== '');
+  return sauce.length ? `${name} \u2014 ${sauce.join(', ')}` : name;
 }
 
 // Opens `size` bytes that write(target) puts into the module's buffer (a
@@ -419,6 +436,10 @@ function wireMenus() {
   $('item-open').addEventListener('click', () => { closeMenus(); $('picker').click(); });
   // The menus are there (and in their language) before the view is.
   $('item-wrap').addEventListener('click', () => { closeMenus(); if (running) api.setWrap(!state().wrap); });
+  $('item-standard').addEventListener('click', () => {
+    closeMenus();
+    if (running) api.setStandard(!state().standard);
+  });
   $('item-about').addEventListener('click', () => { closeMenus(); if (running) showAbout(); });
   $('picker').addEventListener('change', (event) => {
     const file = event.target.files[0];
@@ -553,6 +574,15 @@ const api = {
     wasm.gw_set_wrap(flag ? 1 : 0);
     draw();
   },
+  // View > Standard ANSI: the open file read again the standard way (or
+  // Glyphora's), at its first row and column; true when it was.
+  setStandard(flag) {
+    note(`standard ${flag ? 1 : 0}`);
+    const done = wasm.gw_set_standard(flag ? 1 : 0) === 1;
+    draw();
+    if (done) say(withSauce(shownName), false);
+    return done;
+  },
   memoryBytes: () => wasm.memory.buffer.byteLength,
 };
 
@@ -569,6 +599,8 @@ async function start() {
     return;
   }
   window.glyphora = api;
+  // ?standard=1: the first file, and every later one, read the standard way.
+  if (new URLSearchParams(location.search).get('standard') === '1') wasm.gw_set_standard(1);
   wireInput();
   running = true;
   started();
