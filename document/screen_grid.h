@@ -5,6 +5,7 @@
 // black) when first reached and the grid grows by doubling; how many rows it
 // may hold and how many cells it may blank in all (new rows, clears) are
 // bounded, so no file costs more than its bounds however it moves the cursor.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 

@@ -133,9 +133,10 @@ public:
         if (!ends) return nullptr;
         length = static_cast<uint32_t>(__builtin_ctz(ends)) + 1;
         key = _mm_and_si128(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + 16 - length)));
-        const uint64_t low = static_cast<uint64_t>(_mm_cvtsi128_si64(key));
-        const uint64_t high = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(key, key)));
-        const uint32_t at = static_cast<uint32_t>(((low * 0x9E3779B97F4A7C15ull) ^ (high * 0xC2B2AE3D27D4EB4Full)) >> (64 - kSlotBits));
+        uint64_t halves[2];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(halves), key);
+        const uint32_t at = static_cast<uint32_t>(
+            ((halves[0] * 0x9E3779B97F4A7C15ull) ^ (halves[1] * 0xC2B2AE3D27D4EB4Full)) >> (64 - kSlotBits));
         slot = &slots_[at];
         if (slot->length != length || _mm_movemask_epi8(_mm_cmpeq_epi8(slot->bytes, key)) != 0xFFFF) return nullptr;
         return slot;
