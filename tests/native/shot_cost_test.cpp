@@ -103,6 +103,8 @@ TEST(ShotCost, HostileFilesStayBounded) {
          {"--standard", "--columns", "4096", "--thumbnail", "256"}, 1},
         {"standard: line feeds on 4096 columns, whole", files.write(std::string(1 << 20, '\n') + "X"),
          {"--standard", "--columns", "4096", "--whole"}, 1},
+        {"standard: a full 4096-column screen, thumbnail", files.write(repeated(repeated("\x1b[44mX", 30000) + "\r\n", 1 << 22)),
+         {"--standard", "--columns", "4096", "--thumbnail", "256"}, 0},
         {"standard: 255 columns forward to 1 MiB, thumbnail", files.write(repeated("\x1b[255CX", 1 << 20)),
          {"--standard", "--thumbnail", "256"}, 0},
     };
