@@ -104,17 +104,17 @@ constexpr uint8_t pen_attribute(uint32_t pen, bool ice) {
 // Art repeats a handful of sequences thousands of times: one that fits in 16
 // bytes (ESC [ ... final byte) is read once and then found by its bytes.
 #if defined(__SSE2__)
+// 32 bytes, so the table stays in the nearest cache; the parameters, needed
+// only by the rarer handlers, are kept apart.
 struct KnownSequence {
-    __m128i bytes;        // the sequence, zero after its final byte
-    uint32_t length = 0;  // 0: an empty slot
+    __m128i bytes;       // the sequence, zero after its final byte
+    uint16_t keep = 0;   // colours and cursor-forward, the common two, need no
+    uint16_t set = 0;    // handler: their change to the pen (keep, set) and
+    uint16_t forward = 0;  // the columns forward (0 for the other)
+    uint8_t length = 0;  // 0: an empty slot
     uint8_t final_byte = 0;
-    bool acts = false;    // not a private or intermediate form
-    // Colours and cursor-forward, the common two, need no handler: their
-    // change to the pen and the columns forward (0 for the other).
+    bool acts = false;   // not a private or intermediate form
     bool common = false;
-    PenChange pen;
-    uint32_t forward = 0;
-    Params params;
 };
 
 class SequenceCache {
@@ -141,12 +141,14 @@ public:
         if (slot->length != length || _mm_movemask_epi8(_mm_cmpeq_epi8(slot->bytes, key)) != 0xFFFF) return nullptr;
         return slot;
     }
+    Params& params_of(const KnownSequence* slot) { return params_[slot - slots_]; }
 
 private:
     // 16 0xFF bytes then 16 zeros: the 16 from kKeep + 16 - n keep the first n bytes.
     static constexpr uint8_t kKeep[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                           0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     KnownSequence slots_[1u << kSlotBits];
+    Params params_[1u << kSlotBits];
 };
 #endif
 
@@ -295,11 +297,11 @@ private:
         if (size - at >= 16) {
             if (const KnownSequence* known = cache_.find(data + at, slot, key, key_length)) {
                 if (known->common) {
-                    pen_ = known->pen.apply(pen_);
+                    pen_ = (pen_ & known->keep) | known->set;
                     attr_ = attributes_[pen_];
-                    column_ = std::min(column_ + known->forward, grid_.columns() - 1);
+                    column_ = std::min<uint32_t>(column_ + known->forward, grid_.columns() - 1);
                 } else if (known->acts) {
-                    act(known->final_byte, known->params);
+                    act(known->final_byte, cache_.params_of(known));
                 }
                 return at + known->length;
             }
@@ -331,14 +333,16 @@ private:
         if (acts) act(data[k], p);
 #if defined(__SSE2__)
         if (slot && key_length == k + 1 - at) {
+            const PenChange change = data[k] == 'm' ? sgr_change(p) : PenChange();
             slot->bytes = key;
-            slot->length = key_length;
+            slot->length = static_cast<uint8_t>(key_length);
             slot->final_byte = data[k];
             slot->acts = acts;
-            slot->params = p;
             slot->common = acts && (data[k] == 'm' || data[k] == 'C');
-            slot->pen = data[k] == 'm' ? sgr_change(p) : PenChange();
-            slot->forward = data[k] == 'C' ? std::min(p.at(0, 1), grid_.columns()) : 0;
+            slot->keep = static_cast<uint16_t>(change.keep);
+            slot->set = static_cast<uint16_t>(change.set);
+            slot->forward = static_cast<uint16_t>(data[k] == 'C' ? std::min(p.at(0, 1), grid_.columns()) : 0);
+            cache_.params_of(slot) = p;
         }
 #endif
         return k + 1;
