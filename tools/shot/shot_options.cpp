@@ -7,7 +7,7 @@
 
 const char kShotUsage[] =
     "usage: glyphora-shot [--size COLSxROWS | --whole | --thumbnail PX] [--wrap] [--top ROW] [--left COL]\n"
-    "                     FILE OUT.png\n"
+    "                     [--standard [--columns N]] FILE OUT.png\n"
     "       glyphora-shot [options] --out-dir DIR FILE...\n"
     "       glyphora-shot [--standard] [--columns N] --info FILE\n"
     "       glyphora-shot --help | --version\n";
