@@ -152,6 +152,58 @@ private:
 };
 #endif
 
+// The stops of the input in order, found 64 bytes at a time ahead of the
+// decoding: where the next run ends then never waits for the sequence before
+// it to be read, and the decoder's steps overlap. Vectors where the machine
+// has them, else the table a byte at a time.
+class StopPositions {
+public:
+    StopPositions(ByteSpan raw, const Stops& stops, bool escapes) : raw_(raw), stops_(stops), escapes_(escapes) {
+        find(0);
+    }
+    // The first stop at or after j, or the input's size.
+    uint32_t at_or_after(uint32_t j) {
+        for (;;) {
+            while (mask_ == 0) {
+                base_ += 64;
+                if (base_ >= raw_.size) return raw_.size;
+                find(base_);
+            }
+            const uint32_t at = base_ + static_cast<uint32_t>(__builtin_ctzll(mask_));
+            if (at >= j) return at;
+            mask_ &= mask_ - 1;
+        }
+    }
+
+private:
+    void find(uint32_t base) {
+        mask_ = 0;
+        const uint32_t n = std::min(raw_.size - base, 64u);
+#if defined(__SSE2__)
+        if (n == 64) {
+            const uint8_t* p = raw_.data + base;
+            const __m128i esc = _mm_set1_epi8(escapes_ ? static_cast<char>(kEsc) : static_cast<char>(kLineFeed));
+            for (uint32_t k = 0; k < 64; k += 16) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+                const __m128i hit = _mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(kLineFeed)), _mm_cmpeq_epi8(v, _mm_set1_epi8(kCarriageReturn))),
+                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(kTab)), _mm_cmpeq_epi8(v, esc)));
+                mask_ |= uint64_t(static_cast<uint32_t>(_mm_movemask_epi8(hit))) << k;
+            }
+            return;
+        }
+#endif
+        for (uint32_t k = 0; k < n; ++k)
+            if (stops_.stop[raw_.data[base + k]]) mask_ |= uint64_t(1) << k;
+    }
+
+    ByteSpan raw_;
+    const Stops& stops_;
+    bool escapes_;
+    uint32_t base_ = 0;
+    uint64_t mask_ = 0;
+};
+
 class StandardDecoder {
 public:
     StandardDecoder(ByteSpan art, const StandardSetup& setup)
@@ -165,8 +217,9 @@ public:
         const uint32_t size = art_.size;
         uint32_t j = 0;
         grid_.expect_rows(expected_rows());
+        StopPositions stops(art_, stops_, stops_.stop[kEsc]);
         while (j < size && !grid_.failed()) {
-            const uint32_t k = next_stop(j);
+            const uint32_t k = stops.at_or_after(j);
             if (k > j) draw(data + j, k - j);
             if (k == size) break;
             const uint8_t b = data[k];
@@ -194,28 +247,6 @@ public:
     }
 
 private:
-    // The first byte at or after j that ends a run, or the end. Vectors take
-    // 16 bytes at a time and look only at those below 0x20.
-    uint32_t next_stop(uint32_t j) const {
-        const uint8_t* data = art_.data;
-        const uint32_t size = art_.size;
-#if defined(__SSE2__)
-        const __m128i top = _mm_set1_epi8(0x1F);
-        while (size - j >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + j));
-            uint32_t low = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, top), v)));
-            while (low) {
-                const uint32_t at = j + static_cast<uint32_t>(__builtin_ctz(low));
-                if (stops_.stop[data[at]]) return at;
-                low &= low - 1;
-            }
-            j += 16;
-        }
-#endif
-        while (j < size && !stops_.stop[data[j]]) ++j;
-        return j;
-    }
-
     // Rows the art may fill: one a line feed, and one for each screen's width
     // of bytes, as rows that end by filling the width take (the most there
     // can be). Rows never reached cost only address space: their pages are
@@ -303,7 +334,7 @@ private:
                 } else if (known->acts) {
                     act(known->final_byte, cache_.params_of(known));
                 }
-                return at + known->length;
+                return at + key_length;  // known from the bytes: the next step need not wait for the slot
             }
         }
 #endif
