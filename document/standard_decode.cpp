@@ -158,9 +158,7 @@ private:
 // has them, else the table a byte at a time.
 class StopPositions {
 public:
-    StopPositions(ByteSpan raw, const Stops& stops, bool escapes) : raw_(raw), stops_(stops), escapes_(escapes) {
-        find(0);
-    }
+    StopPositions(ByteSpan raw, const Stops& stops) : raw_(raw), stops_(stops) { find(0); }
     // The first stop at or after j, or the input's size.
     uint32_t at_or_after(uint32_t j) {
         for (;;) {
@@ -182,7 +180,8 @@ private:
 #if defined(__SSE2__)
         if (n == 64) {
             const uint8_t* p = raw_.data + base;
-            const __m128i esc = _mm_set1_epi8(escapes_ ? static_cast<char>(kEsc) : static_cast<char>(kLineFeed));
+            // Without escapes ESC is a glyph: LF stands in its place.
+            const __m128i esc = _mm_set1_epi8(static_cast<char>(stops_.stop[kEsc] ? kEsc : kLineFeed));
             for (uint32_t k = 0; k < 64; k += 16) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
                 const __m128i hit = _mm_or_si128(
@@ -199,7 +198,6 @@ private:
 
     ByteSpan raw_;
     const Stops& stops_;
-    bool escapes_;
     uint32_t base_ = 0;
     uint64_t mask_ = 0;
 };
@@ -217,7 +215,7 @@ public:
         const uint32_t size = art_.size;
         uint32_t j = 0;
         grid_.expect_rows(expected_rows());
-        StopPositions stops(art_, stops_, stops_.stop[kEsc]);
+        StopPositions stops(art_, stops_);
         while (j < size && !grid_.failed()) {
             const uint32_t k = stops.at_or_after(j);
             if (k > j) draw(data + j, k - j);
