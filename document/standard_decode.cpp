@@ -262,7 +262,7 @@ private:
     // after the n keep what they hold.
     void write_short(uint8_t* text, uint8_t* attrs, const uint8_t* bytes, uint32_t n) const {
 #if defined(__SSE2__)
-        static const __m128i kIndex = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        const __m128i kIndex = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
         const __m128i mine = _mm_cmplt_epi8(kIndex, _mm_set1_epi8(static_cast<char>(n)));
         const __m128i old_text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
         const __m128i old_attrs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(attrs));
