@@ -8,14 +8,16 @@
 
 #include "document/control_bytes.h"
 #include "document/screen_grid.h"
+#include "document/standard_scan.h"
+#include "document/standard_sgr.h"
 
 namespace {
 
+using namespace standard_reading;
+
 constexpr uint8_t kCsiOpen = 0x5B;  // '['
 constexpr uint8_t kParamSeparator = 0x3B;  // ';'
-constexpr uint8_t kTab = 0x09;
 constexpr uint32_t kTabStop = 8;
-constexpr uint32_t kMaxParams = 16;
 // Parameter values stop growing here: no count means more than a screen.
 constexpr uint32_t kMaxParamValue = 99999999;
 // The cursor's row never passes this; rows beyond the grid's bound are
@@ -29,178 +31,6 @@ constexpr bool is_intermediate_byte(uint8_t b) { return b >= 0x20 && b <= 0x2F; 
 constexpr bool is_final_byte(uint8_t b) { return b >= 0x40 && b <= 0x7E; }
 constexpr bool is_digit(uint8_t b) { return b >= 0x30 && b <= 0x39; }
 
-// Bytes that end a run of characters: line ends, tab and ESC (read as a
-// glyph when escapes are off). Every other byte is drawn from the font.
-struct Stops {
-    bool stop[256] = {};
-    constexpr explicit Stops(bool escapes) {
-        stop[kLineFeed] = stop[kCarriageReturn] = stop[kTab] = true;
-        stop[kEsc] = escapes;
-    }
-};
-constexpr Stops kAnsiStops(true);
-constexpr Stops kPlainStops(false);
-
-struct Params {
-    uint32_t value[kMaxParams];
-    uint32_t count = 0;
-    bool private_marker = false;  // ESC[? and the like: not ours to read
-
-    // Parameter i, with `fallback` for one missing or 0 where 0 means default.
-    uint32_t at(uint32_t i, uint32_t fallback) const { return i < count && value[i] ? value[i] : fallback; }
-};
-
-// The colours being drawn with, packed: foreground in bits 0-2, background
-// in 3-5, then bold, blink and inverse. Every SGR sequence, whatever the
-// colours before it, keeps some of these bits and sets others, so its effect
-// is two masks, worked out once per distinct sequence.
-constexpr uint32_t kForeground = 0x07;
-constexpr uint32_t kBackground = 0x38;
-constexpr uint32_t kBold = 0x40;
-constexpr uint32_t kBlink = 0x80;
-constexpr uint32_t kInverse = 0x100;
-constexpr uint32_t kPenStates = 0x200;
-constexpr uint32_t kStartPen = 7;  // grey on black
-
-struct PenChange {
-    uint32_t keep = kPenStates - 1;
-    uint32_t set = 0;
-
-    void put(uint32_t field, uint32_t value) {
-        keep &= ~field;
-        set = (set & ~field) | value;
-    }
-    uint32_t apply(uint32_t pen) const { return (pen & keep) | set; }
-};
-
-PenChange sgr_change(const Params& p) {
-    PenChange c;
-    if (p.count == 0) c.put(kPenStates - 1, kStartPen);
-    for (uint32_t i = 0; i < p.count; ++i) {
-        const uint32_t v = p.value[i];
-        if (v == 0) c.put(kPenStates - 1, kStartPen);
-        else if (v == 1 || v == 22) c.put(kBold, v == 1 ? kBold : 0);
-        else if (v == 5 || v == 25) c.put(kBlink, v == 5 ? kBlink : 0);
-        else if (v == 7 || v == 27) c.put(kInverse, v == 7 ? kInverse : 0);
-        else if (v >= 30 && v <= 37) c.put(kForeground, v - 30);
-        else if (v == 39) c.put(kForeground, 7);
-        else if (v >= 40 && v <= 47) c.put(kBackground, (v - 40) << 3);
-        else if (v == 49) c.put(kBackground, 0);
-        // 256-colour and 24-bit colours: their own parameters are skipped,
-        // not read as attributes; the colour is not ours to draw.
-        else if ((v == 38 || v == 48) && i + 1 < p.count) i += p.value[i + 1] == 5 ? 2 : p.value[i + 1] == 2 ? 4 : 0;
-    }
-    return c;
-}
-
-// Inverse swaps the colours; brightness stays where it was set, as on a VGA
-// text screen: bold with the ink, blink with the paper.
-constexpr uint8_t pen_attribute(uint32_t pen, bool ice) {
-    const uint32_t fg = pen & kForeground, bg = (pen & kBackground) >> 3;
-    const uint32_t ink = pen & kInverse ? bg : fg, paper = pen & kInverse ? fg : bg;
-    return static_cast<uint8_t>(ink + (pen & kBold ? 64 : 0) + 8 * paper + (pen & kBlink && ice ? kBrightBackground : 0));
-}
-
-// Art repeats a handful of sequences thousands of times: one that fits in 16
-// bytes (ESC [ ... final byte) is read once and then found by its bytes.
-#if defined(__SSE2__)
-// 32 bytes, so the table stays in the nearest cache; the parameters, needed
-// only by the rarer handlers, are kept apart.
-struct KnownSequence {
-    __m128i bytes;       // the sequence, zero after its final byte
-    uint16_t keep = 0;   // colours and cursor-forward, the common two, need no
-    uint16_t set = 0;    // handler: their change to the pen (keep, set) and
-    uint16_t forward = 0;  // the columns forward (0 for the other)
-    uint8_t length = 0;  // 0: an empty slot
-    uint8_t final_byte = 0;
-    bool acts = false;   // not a private or intermediate form
-    bool common = false;
-};
-
-class SequenceCache {
-public:
-    static constexpr uint32_t kSlotBits = 8;
-
-    // The sequence at p (16 readable bytes, p[0] ESC, p[1] '[') by its
-    // bytes, with its slot; null when it is not known or does not fit.
-    const KnownSequence* find(const uint8_t* p, KnownSequence*& slot, __m128i& key, uint32_t& length) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        // Bytes 0x20-0x3F continue a sequence; the first other byte after ESC [ ends it.
-        const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(0x20));
-        const __m128i inside = _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(0x1F)), shifted);
-        const uint32_t ends = ~static_cast<uint32_t>(_mm_movemask_epi8(inside)) & 0xFFFCu;
-        slot = nullptr;
-        if (!ends) return nullptr;
-        length = static_cast<uint32_t>(__builtin_ctz(ends)) + 1;
-        key = _mm_and_si128(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + 16 - length)));
-        uint64_t halves[2];
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(halves), key);
-        const uint32_t at = static_cast<uint32_t>(
-            ((halves[0] * 0x9E3779B97F4A7C15ull) ^ (halves[1] * 0xC2B2AE3D27D4EB4Full)) >> (64 - kSlotBits));
-        slot = &slots_[at];
-        if (slot->length != length || _mm_movemask_epi8(_mm_cmpeq_epi8(slot->bytes, key)) != 0xFFFF) return nullptr;
-        return slot;
-    }
-    Params& params_of(const KnownSequence* slot) { return params_[slot - slots_]; }
-
-private:
-    // 16 0xFF bytes then 16 zeros: the 16 from kKeep + 16 - n keep the first n bytes.
-    static constexpr uint8_t kKeep[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                          0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    KnownSequence slots_[1u << kSlotBits];
-    Params params_[1u << kSlotBits];
-};
-#endif
-
-// The stops of the input in order, found 64 bytes at a time ahead of the
-// decoding: where the next run ends then never waits for the sequence before
-// it to be read, and the decoder's steps overlap. Vectors where the machine
-// has them, else the table a byte at a time.
-class StopPositions {
-public:
-    StopPositions(ByteSpan raw, const Stops& stops) : raw_(raw), stops_(stops) { find(0); }
-    // The first stop at or after j, or the input's size.
-    uint32_t at_or_after(uint32_t j) {
-        for (;;) {
-            while (mask_ == 0) {
-                base_ += 64;
-                if (base_ >= raw_.size) return raw_.size;
-                find(base_);
-            }
-            const uint32_t at = base_ + static_cast<uint32_t>(__builtin_ctzll(mask_));
-            if (at >= j) return at;
-            mask_ &= mask_ - 1;
-        }
-    }
-
-private:
-    void find(uint32_t base) {
-        mask_ = 0;
-        const uint32_t n = std::min(raw_.size - base, 64u);
-#if defined(__SSE2__)
-        if (n == 64) {
-            const uint8_t* p = raw_.data + base;
-            // Without escapes ESC is a glyph: LF stands in its place.
-            const __m128i esc = _mm_set1_epi8(static_cast<char>(stops_.stop[kEsc] ? kEsc : kLineFeed));
-            for (uint32_t k = 0; k < 64; k += 16) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
-                const __m128i hit = _mm_or_si128(
-                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(kLineFeed)), _mm_cmpeq_epi8(v, _mm_set1_epi8(kCarriageReturn))),
-                    _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(kTab)), _mm_cmpeq_epi8(v, esc)));
-                mask_ |= uint64_t(static_cast<uint32_t>(_mm_movemask_epi8(hit))) << k;
-            }
-            return;
-        }
-#endif
-        for (uint32_t k = 0; k < n; ++k)
-            if (stops_.stop[raw_.data[base + k]]) mask_ |= uint64_t(1) << k;
-    }
-
-    ByteSpan raw_;
-    const Stops& stops_;
-    uint32_t base_ = 0;
-    uint64_t mask_ = 0;
-};
 
 class StandardDecoder {
 public:
