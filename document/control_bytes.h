@@ -6,3 +6,5 @@
 constexpr uint8_t kLineFeed = 0x0A;
 constexpr uint8_t kCarriageReturn = 0x0D;
 constexpr uint8_t kEsc = 0x1B;
+// SUB, DOS's end of file: where the standard reading's art ends.
+constexpr uint8_t kSubstitute = 0x1A;

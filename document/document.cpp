@@ -1,12 +1,14 @@
 #include "document/document.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "document/ansi_decode.h"
 #include "document/control_bytes.h"
 #include "document/line_measure.h"
 #include "document/line_wrap.h"
+#include "document/standard_decode.h"
 
 namespace {
 
@@ -82,6 +84,7 @@ int32_t Document::load_bytes(std::unique_ptr<uint8_t[]> new_raw, uint32_t read) 
     if (!new_raw || read > kMaxFileSize) return 0;
     // Everything new is in hand before anything old is released: a failure
     // here must leave the previous file on show.
+    if (reading == kStandardReading) return load_standard(new_raw, read);
     const ByteSpan raw{new_raw.get(), read};
     if (read > 0 && raw.data[0] == kEsc && !plain_only) {
         const uint32_t blank_budget = forward_blank_budget(read);
@@ -127,6 +130,51 @@ int32_t Document::load_bytes(std::unique_ptr<uint8_t[]> new_raw, uint32_t read) 
     const LineMetrics metrics = measure_lines(ByteSpan{text, text_length});
     line_count = metrics.line_count;
     max_line_width = metrics.max_line_width;
+    return 1;
+}
+
+// The art is the file before SUB and before its SAUCE record; the screen may
+// hold as many cells as cursor-forward blanks may add to a file of this size
+// (and no more rows than text_limit keeps), and blank no more in all.
+int32_t Document::load_standard(std::unique_ptr<uint8_t[]>& new_raw, uint32_t read) {
+    const ByteSpan file{new_raw.get(), read};
+    const Sauce own = read_sauce(file);
+    const Sauce& found = own.found || !tail_sauce.found ? own : tail_sauce;
+    uint32_t art_size = own.art_size;
+    if (const void* sub = std::memchr(file.data, kSubstitute, art_size))
+        art_size = static_cast<uint32_t>(static_cast<const uint8_t*>(sub) - file.data);
+    StandardSetup setup;
+    const uint32_t wanted = columns ? columns : found.columns();
+    setup.columns = wanted >= 1 && wanted <= kMaxStandardColumns ? wanted : kStandardColumns;
+    setup.escapes = reads_as_ansi(file_name, file);
+    setup.ice = found.ice_colours();
+    setup.blank_budget = forward_blank_budget(read);
+    const uint32_t stride = setup.columns + 1;
+    setup.max_rows = static_cast<uint32_t>(std::min<uint64_t>(setup.blank_budget, text_limit) / stride);
+    StandardText screen = standard_decode(ByteSpan{file.data, art_size}, setup);
+    if (screen.failed) return 0;
+    if (!screen.text) {  // nothing drawn: still a real (empty) buffer
+        screen.text = allocate(1);
+        screen.attrs = allocate(1);
+        if (!screen.text || !screen.attrs) return 0;
+    }
+    keep_wrapped_copy(*this);
+    text_store = std::move(screen.text);
+    attrs_store = std::move(screen.attrs);
+    text = text_store.get();
+    attrs = attrs_store.get();
+    text_length = screen.length;
+    is_ansi = 1;
+    raw_store = std::move(new_raw);
+    raw_bytes = raw_store.get();
+    text_rows.describe(text, text_length);
+    // Every row ends in its line feed, and nothing else in the text ends a line.
+    line_count = screen.rows;
+    max_line_width = screen.rows ? stride : 1;
+    screen_columns = setup.columns;
+    read_as_ansi = setup.escapes ? 1 : 0;
+    screen_cut = screen.cut ? 1 : 0;
+    sauce = found;
     return 1;
 }
 

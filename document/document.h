@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "document/row_index.h"
+#include "document/sauce.h"
 
 // Blanks that cursor-forward sequences may add to one document, in total, are
 // bounded by the file's own size: kBlanksPerFileByte for each byte it has, at
@@ -42,6 +43,11 @@ constexpr uint32_t forward_blank_budget(uint64_t file_size) {
 constexpr uint64_t kMaxFileSize = 0xFFFFFFFEull - kMaxForwardBlanks;
 
 constexpr uint32_t kPathSize = 260;
+
+// How a load reads ANSI: by Glyphora's own rules (the program's, the
+// default), or as the standard and the art scene read it (standard_decode.h).
+constexpr int32_t kGlyphoraReading = 0;
+constexpr int32_t kStandardReading = 1;
 constexpr uint32_t kWrapColumn = 81;
 
 class Document {
@@ -65,6 +71,21 @@ public:
     // A load keeps at most this many characters of text: a picture of the
     // top of a piece needs no more, and a hostile file then costs no more.
     uint32_t text_limit = UINT32_MAX;
+    // Chosen by the front end before a load.
+    int32_t reading = kGlyphoraReading;
+    // The standard reading's screen width: 0 takes SAUCE's width, else 80.
+    uint32_t columns = 0;
+    // What the last load in the standard reading found: the screen's width,
+    // whether the file was read as ANSI (else as plain text), its SAUCE
+    // record, and whether the screen's bounds dropped anything.
+    uint32_t screen_columns = 0;
+    int32_t read_as_ansi = 0;
+    int32_t screen_cut = 0;
+    Sauce sauce;
+    // The record from the end of a file of which a load is given only the
+    // start (a thumbnail's read): its width and iCE flag count when the
+    // bytes themselves hold no record. Set by the front end; found false if none.
+    Sauce tail_sauce;
     // Where rows start in text and in the wrapped copy, kept in step with them.
     RowIndex text_rows;
     RowIndex wrapped_rows;
@@ -90,6 +111,11 @@ public:
     // allocated, the wrapped copy is left empty: wrapped_length and
     // wrapped_line_count 0, over the previous (still valid) buffers.
     void wrap(uint32_t column);
+
+private:
+    int32_t load_standard(std::unique_ptr<uint8_t[]>& bytes, uint32_t size);
+
+public:
 
     // Storage behind the pointer fields above. text points at raw_store for a
     // plain file and at text_store for an ANSI one, whose buffers (and

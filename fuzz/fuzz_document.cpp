@@ -15,7 +15,9 @@
 #include "document/line_scan.h"
 #include "document/line_wrap.h"
 #include "document/row_index.h"
+#include "document/standard_decode.h"
 #include "fuzz/document_reference.h"
+#include "fuzz/standard_reference.h"
 
 namespace {
 
@@ -171,6 +173,43 @@ void check_load(const uint8_t* data, size_t size) {
           "wrapped attributes match the reference");
 }
 
+// The standard reading: the decoder against the plain model, on a screen
+// whose width, escapes and iCE flag the input picks; and a load in that
+// reading, whose rows must be what the line measure finds.
+void check_standard(const uint8_t* data, size_t size) {
+    StandardSetup setup;
+    setup.columns = 1 + (size > 1 ? data[1] % 160 : 0);
+    setup.escapes = size % 3 != 2;
+    setup.ice = size % 2 == 1;
+    setup.blank_budget = 1u << 16;
+    setup.max_rows = static_cast<uint32_t>(setup.blank_budget / (setup.columns + 1));
+    const StandardText screen = standard_decode(ByteSpan{data, static_cast<uint32_t>(size)}, setup);
+    check(!screen.failed, "the screen has its memory");
+    check(screen.length == uint64_t(screen.rows) * (setup.columns + 1) && screen.length <= setup.blank_budget,
+          "the screen's text is its rows, within its bound");
+    for (uint32_t r = 0; r < screen.rows; ++r)
+        check(screen.text[uint64_t(r) * (setup.columns + 1) + setup.columns] == kLineFeed, "each row ends in LF");
+    if (!screen.cut) {
+        const ReferenceScreen ref = reference_standard(data, size, setup.columns, setup.escapes, setup.ice);
+        check(ref.rows == screen.rows, "screen rows match the model");
+        check(same(screen.text.get(), ref.text.data(), ref.text.size()), "screen text matches the model");
+        check(same(screen.attrs.get(), ref.attrs.data(), ref.attrs.size()), "screen attributes match the model");
+    }
+
+    static Document doc;
+    doc.reading = kStandardReading;
+    doc.columns = size % 4 == 0 ? 0 : setup.columns;
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[size + 1]);
+    if (size) std::memcpy(bytes.get(), data, size);
+    check(doc.load_bytes(std::move(bytes), static_cast<uint32_t>(size)) == 1, "a standard load succeeds");
+    const ReferenceMetrics m = reference_measure(doc.text, doc.text_length);
+    check(doc.line_count == m.line_count && doc.max_line_width == m.max_line_width, "standard line metrics");
+    check(doc.text_length <= forward_blank_budget(size), "the standard screen within its bound");
+    doc.wrap(kWrapColumn);
+    check(doc.wrapped_line_count == doc.line_count + (doc.wrapped_length - doc.text_length),
+          "standard wrapped line count");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -210,5 +249,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_text(text.data(), attrs.data(), n, column);
 
     if (ansi_capacity(raw, forward_blank_budget(size)) <= kMaxLoadedText) check_load(data, size);
+    check_standard(data, size);
     return 0;
 }

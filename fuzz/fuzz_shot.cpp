@@ -87,6 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t flags = data[0];
     r.mode = flags % 3 == 0 ? ShotMode::window : flags % 3 == 1 ? ShotMode::whole : ShotMode::thumbnail;
     r.wrap = flags & 0x04;
+    // Both readings; the standard one at times on a screen of its own width.
+    r.standard = flags & 0x40;
+    r.screen_columns = r.standard && (flags & 0x80) ? 1u + data[2] : 0;
     const uint32_t top = data[3] | uint32_t(data[4]) << 8;
     if (r.mode == ShotMode::window) {
         r.sized = flags & 0x08;

@@ -119,7 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bool composed = false;
         switch (in.byte() % 7) {
             case 0: viewer.open(file_path()); break;
-            case 1: check(viewer.open(missing_path()) == 0, "a missing file does not open"); break;
+            case 1:  // and later opens read the other way
+                check(viewer.open(missing_path()) == 0, "a missing file does not open");
+                viewer.document->reading ^= kStandardReading;
+                break;
             case 2: viewer.set_wrap(viewer.document->wrap_enabled ? 0 : 1); break;
             case 3: {
                 const uint32_t columns = cells(in);

@@ -8,6 +8,16 @@ namespace {
 
 constexpr uint8_t kForegroundBits = 0x47;  // colour number and bright bit
 constexpr uint8_t kBackgroundBits = 0x38;  // 8 x background colour number
+constexpr uint8_t kBrightPaperBit = 0x80;  // a bright background (iCE colours)
+
+// The palette slot of an attribute's paper: 8 x its colour number, or, for a
+// bright one, the bright ink's slot of that colour (64 + number), so the
+// colour table needs no slots of its own for it. Glyphora's reading never
+// sets the bright bit.
+inline uint8_t paper_slot(uint8_t a) {
+    const uint32_t bright = a >> 7;
+    return static_cast<uint8_t>(((a & kBackgroundBits) >> (3 * bright)) | ((a & kBrightPaperBit) >> 1));
+}
 constexpr uint32_t kGlyphBytes = kCellWidth * kCellHeight;
 // 0xFF in every byte of a glyph row equal to 1 (ink), 0x00 elsewhere, so a
 // row of eight pixels is one word.
@@ -97,7 +107,7 @@ void Viewer::compose() {
                 if (ansi) {
                     const uint8_t a = cur_attrs[pos + j];
                     ink = a & kForegroundBits;
-                    paper = a & kBackgroundBits;
+                    paper = paper_slot(a);
                 }
                 put_glyph(out, stride, cache, uint32_t(j - left_col), r, ch, ink, paper);
             }

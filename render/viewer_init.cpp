@@ -7,7 +7,8 @@
 
 namespace {
 
-// Palette slots an attribute byte selects: foreground & 0x47, background & 0x38.
+// Palette slots an attribute byte selects: foreground & 0x47, background & 0x38
+// (a bright background, bit 7, takes its bright foreground's slot).
 constexpr uint32_t kColourCount = 8;
 constexpr uint32_t kBackgroundStride = 8;
 constexpr uint32_t kBrightBase = 64;

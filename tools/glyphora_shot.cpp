@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "tools/shot/shot_batch.h"
+#include "tools/shot/shot_info.h"
 #include "tools/shot/shot_options.h"
 #include "tools/shot/shot_render.h"
 #include "tools/shot/shown_name.h"
@@ -28,8 +29,13 @@ int main(int argc, char** argv) {
         return kShotUsageError;
     }
     const ShotRequest& request = command.request;
-    if (!request.out_dir.empty()) return render_batch(request, stderr, isatty(STDERR_FILENO) == 1);
     std::string error, notice;
+    if (request.info) {
+        if (print_info(request, request.inputs.front(), stdout, error)) return kShotWritten;
+        std::fprintf(stderr, "glyphora-shot: %s\n", error.c_str());
+        return kShotFailed;
+    }
+    if (!request.out_dir.empty()) return render_batch(request, stderr, isatty(STDERR_FILENO) == 1);
     const bool written = render_shot(request, request.inputs.front(), request.output, error, ShotTuning(), &notice);
     const std::string& message = written ? notice : error;
     if (!message.empty()) std::fprintf(stderr, "glyphora-shot: %s\n", message.c_str());

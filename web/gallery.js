@@ -38,9 +38,6 @@ const TEXTS = {
   },
 };
 
-// The reading a piece's name calls for; 0 is the program's own, the only one yet.
-const readingFor = () => 0;
-
 // A piece's path in the address after '#', its slashes left readable.
 const pieceAddress = (path) => `#${encodeURIComponent(path).replace(/%2F/g, '/')}`;
 function pieceFromAddress(hash) {
@@ -51,7 +48,8 @@ function pieceFromAddress(hash) {
   }
 }
 
-// host: { element, language, module() (the wasm exports), show(bytes, name)
+// host: { element, language, module() (the wasm exports), standard() (the
+// reading thumbnails use: true for the standard one), show(bytes, name)
 // (a promise of true when the view shows it), say(line, problem), fail(name,
 // why), focusView() }.
 export function createGallery(host) {
@@ -80,7 +78,7 @@ export function createGallery(host) {
     const at = wasm.gw_member_input(bytes.length) >>> 0;
     if (at === 0) return { why: text.memory };
     new Uint8Array(wasm.memory.buffer, at, bytes.length).set(bytes);
-    const fieldsAt = wasm.gw_thumbnail(bytes.length, THUMBNAIL_PX, readingFor(path)) >>> 0;
+    const fieldsAt = wasm.gw_thumbnail(bytes.length, THUMBNAIL_PX, host.standard() ? 1 : 0) >>> 0;
     const [width, height, pixels, why] = new Uint32Array(wasm.memory.buffer, fieldsAt, 4);
     if (pixels === 0) {
       const all = new Uint8Array(wasm.memory.buffer);

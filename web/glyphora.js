@@ -31,7 +31,7 @@ const VERTICAL = 1;
 const TEXTS = {
   english: {
     'menu-file': 'File', 'item-open': 'Open...', 'menu-view': 'View', 'item-wrap': 'Wrap lines',
-    'menu-help': 'Help', 'item-about': 'About...', 'item-open-folder': 'Open folder…',
+    'item-standard': 'Standard ANSI', 'menu-help': 'Help', 'item-about': 'About...', 'item-open-folder': 'Open folder…',
     'about-keys': 'Gallery (a .zip, a folder or several files): Enter or a click opens a piece, n and p the next '
       + 'and previous one, Escape goes back to the gallery.',
     cannot: (name, why) => `Cannot open ${name}: ${why}.`,
@@ -41,7 +41,7 @@ const TEXTS = {
   },
   polish: {
     'menu-file': 'Plik', 'item-open': 'Otwórz...', 'menu-view': 'Widok', 'item-wrap': 'Zawijaj wiersze',
-    'menu-help': 'Pomoc', 'item-about': 'O programie...', 'item-open-folder': 'Otwórz folder…',
+    'item-standard': 'Standardowe ANSI', 'menu-help': 'Pomoc', 'item-about': 'O programie...', 'item-open-folder': 'Otwórz folder…',
     'about-keys': 'Galeria (plik .zip, folder lub kilka plików): Enter lub kliknięcie otwiera utwór, n i p '
       + 'następny i poprzedni, Escape wraca do galerii.',
     cannot: (name, why) => `Nie można otworzyć ${name}: ${why}.`,
@@ -81,6 +81,7 @@ const gallery = createGallery({
   element: document.getElementById('gallery'),
   language,
   module: () => wasm,
+  standard: () => running && state().standard,  // thumbnails in the reading the view uses
   show(bytes, name) {
     const ticket = ++requested;
     return queued(() => {
@@ -118,12 +119,12 @@ const bytesOf = () => new Uint8Array(wasm.memory.buffer);
 // gw_state's fields, read into plain values at once: a view of memory is
 // detached when it grows.
 function readState(view = 0) {
-  const s = new Uint32Array(wasm.memory.buffer, wasm.gw_state(view) >>> 0, 20);
+  const s = new Uint32Array(wasm.memory.buffer, wasm.gw_state(view) >>> 0, 21);
   const bar = (at) => ({ enabled: s[at] !== 0, min: s[at + 1] | 0, max: s[at + 2] | 0, page: s[at + 3],
     position: s[at + 4] | 0 });
   return {
     state: { top_row: s[0], left_col: s[1], view_cols: s[2], view_rows: s[3], doc_rows: s[4],
-      doc_cols: s[5], wrap: s[6] !== 0 },
+      doc_cols: s[5], wrap: s[6] !== 0, standard: s[20] !== 0 },
     image: { width: s[7], height: s[8], present: s[9] },
     bars: { horizontal: bar(10), vertical: bar(15) },
   };
@@ -159,6 +160,7 @@ function draw() {
   drawBar($('hbar'), bars.horizontal, HORIZONTAL);
   drawBar($('vbar'), bars.vertical, VERTICAL);
   $('item-wrap').setAttribute('aria-checked', String(s.wrap));
+  $('item-standard').setAttribute('aria-checked', String(s.standard));
 }
 
 // ---- Scroll bars, drawn from the virtual window's records ----
@@ -318,10 +320,24 @@ function finishOpen(name, size) {
   const opened = wasm.gw_open(0, size) === 1;
   draw();
   if (!opened) return fail(name, text.memory);
-  say(name, false);
   shownFile = name;
+  say(withSauce(name), false);
   if (!galleryOpening) gallery.close();  // a file of its own ends the gallery
   return true;
+}
+
+// The standard reading's SAUCE title, author and group after a name, when
+// the file has them (bytes as code page 437 stores them; ASCII as itself).
+function withSauce(name) {
+  const field = (n) => {
+    const at = wasm.gw_sauce(n) >>> 0;
+    const bytes = bytesOf();
+    let end = at;
+    while (bytes[end] !== 0) ++end;
+    return new TextDecoder('latin1').decode(bytes.subarray(at, end));
+  };
+  const sauce = [0, 1, 2].map(field).filter((t) => t !== '');
+  return sauce.length ? `${name} \u2014 ${sauce.join(', ')}` : name;
 }
 
 // Opens `size` bytes that write(target) puts into the module's buffer (a
@@ -461,6 +477,10 @@ function wireMenus() {
   $('item-open').addEventListener('click', () => { closeMenus(); $('picker').click(); });
   // The menus are there (and in their language) before the view is.
   $('item-wrap').addEventListener('click', () => { closeMenus(); if (running) api.setWrap(!state().wrap); });
+  $('item-standard').addEventListener('click', () => {
+    closeMenus();
+    if (running) api.setStandard(!state().standard);
+  });
   $('item-about').addEventListener('click', () => { closeMenus(); if (running) showAbout(); });
   $('picker').addEventListener('change', (event) => {
     const file = event.target.files[0];
@@ -609,6 +629,15 @@ const api = {
     wasm.gw_set_wrap(flag ? 1 : 0);
     draw();
   },
+  // View > Standard ANSI: the open file read again the standard way (or
+  // Glyphora's), at its first row and column; true when it was.
+  setStandard(flag) {
+    note(`standard ${flag ? 1 : 0}`);
+    const done = wasm.gw_set_standard(flag ? 1 : 0) === 1;
+    draw();
+    if (done) say(withSauce(shownFile), false);
+    return done;
+  },
   memoryBytes: () => wasm.memory.buffer.byteLength,
   // gallery: the pieces' paths in its order, and a piece opened by its path
   members: () => gallery.members(),
@@ -628,6 +657,8 @@ async function start() {
     return;
   }
   window.glyphora = api;
+  // ?standard=1: the first file, and every later one, read the standard way.
+  if (new URLSearchParams(location.search).get('standard') === '1') wasm.gw_set_standard(1);
   wireInput();
   running = true;
   started();

@@ -26,6 +26,9 @@ Window windows[2];
 // The bytes JavaScript fills with a file; taken by the Document on open.
 uint8_t* input = nullptr;
 uint32_t input_size = 0;
+// The size of the file the main view last opened, so that a change of
+// reading can read its bytes (which the Document keeps) again.
+uint32_t opened_size = 0;
 
 Window* window_at(uint32_t n) {
     return n < 2 && windows[n].viewer ? &windows[n] : nullptr;
@@ -40,7 +43,8 @@ enum StateField : uint32_t {
     kImageWidth, kImageHeight, kPresentCount,  // the image the page shows
     kBars,  // then for SB_HORZ and SB_VERT: enabled, min, max, page, position
     kBarFields = 5,
-    kStateFields = kBars + 2 * kBarFields
+    kStandard = kBars + 2 * kBarFields,  // 1 in the standard reading
+    kStateFields
 };
 uint32_t state_fields[kStateFields];
 
@@ -94,8 +98,40 @@ EMSCRIPTEN_KEEPALIVE int gw_open(uint32_t n, uint32_t size) {
     input = nullptr;
     input_size = 0;
     const int opened = w->viewer->open_bytes(std::move(bytes), size);
+    if (opened && n == 0) opened_size = size;
     w->viewer->paint(1);
     return opened;
+}
+
+// View > Standard ANSI: the main view's reading for this and later opens.
+// The open file is read again, its view at its first row and column as after
+// an open; 1 when it was (or nothing was open), 0 when it could not be, the
+// file then shown as it was.
+EMSCRIPTEN_KEEPALIVE int gw_set_standard(int flag) {
+    Viewer* v = main_viewer();
+    if (!v) return 0;
+    Document& doc = *v->document;
+    const int32_t before = doc.reading;
+    doc.reading = flag ? kStandardReading : kGlyphoraReading;
+    if (!doc.raw_bytes || doc.reading == before) return 1;
+    std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[opened_size > 0 ? opened_size : 1]);
+    int opened = 0;
+    if (bytes) {
+        std::memcpy(bytes.get(), doc.raw_bytes, opened_size);
+        opened = v->open_bytes(std::move(bytes), opened_size);
+    }
+    if (!opened) doc.reading = before;
+    v->paint(1);
+    return opened;
+}
+
+// SAUCE's title (0), author (1) or group (2) of the main view's file in the
+// standard reading, as stored (CP437); empty when it has none.
+EMSCRIPTEN_KEEPALIVE const char* gw_sauce(uint32_t field) {
+    const Viewer* v = main_viewer();
+    if (!v || v->document->reading != kStandardReading || !v->document->sauce.found || field > 2) return "";
+    const Sauce& s = v->document->sauce;
+    return field == 0 ? s.title : field == 1 ? s.author : s.group;
 }
 
 EMSCRIPTEN_KEEPALIVE void gw_key(uint32_t virtual_key) {
@@ -140,6 +176,7 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
     state_fields[kDocRows] = v.doc_rows;
     state_fields[kDocCols] = v.doc_cols;
     state_fields[kWrap] = v.document->wrap_enabled != 0;
+    state_fields[kStandard] = v.document->reading == kStandardReading;
     if (const PresentedImage* image = presented_image(w->handle)) {
         // A view of no cells shows nothing, whatever was presented before it.
         if (v.view_cols && v.view_rows) {

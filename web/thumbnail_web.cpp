@@ -89,15 +89,15 @@ EMSCRIPTEN_KEEPALIVE uint8_t* gw_member_input(uint32_t size) {
 // The thumbnail of the first `size` bytes of the member buffer, at most
 // `longest` pixels a side, as glyphora-shot --thumbnail LONGEST draws that
 // file: {result, width, height, RGBA pixels}. `reading` is the reading the
-// member's name calls for; 0, the program's own, is the only one yet.
+// page asks for: 0 the program's own, 1 the standard reading.
 EMSCRIPTEN_KEEPALIVE const uint32_t* gw_thumbnail(uint32_t size, uint32_t longest, uint32_t reading) {
-    (void)reading;
     std::fill(fields, fields + kThumbnailFields, 0);
     static const char kNoMemory[] = "out of memory";
     if (!member || size > member_size) return not_drawn(kNoMemory);
     member_size = 0;
     // The view keeps the bytes, as the Document keeps a file's.
     ShotView view;
+    view.reading = reading == 1 ? kStandardReading : kGlyphoraReading;
     if (!view.open_bytes(std::move(member), size, nullptr, false, thumbnail_input(0))) return not_drawn(kNoMemory);
     Viewer& v = *view.viewer;
     wrap_for_thumbnail(v);

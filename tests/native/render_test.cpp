@@ -94,7 +94,9 @@ void reference_compose(const Viewer& v, uint8_t* out) {
             if (ch == kLf || ch == kCr) break;
             if (j < v.left_col || j > v.right_col || j - v.left_col >= v.view_cols) continue;
             const uint8_t ink = ansi ? v.cur_attrs[pos] & 0x47 : v.fg_index;
-            const uint8_t paper = ansi ? v.cur_attrs[pos] & 0x38 : v.bg_index;
+            // A bright background (bit 7) is drawn in the bright ink's slot of its colour.
+            const uint8_t a = ansi ? v.cur_attrs[pos] : 0;
+            const uint8_t paper = !ansi ? v.bg_index : a & 0x80 ? 64 + (a >> 3 & 7) : a & 0x38;
             for (uint64_t y = 0; y < 16; ++y)
                 for (uint64_t x = 0; x < 8; ++x)
                     out[((row * 16 + y) * v.view_cols + j - v.left_col) * 8 + x] =

@@ -86,6 +86,27 @@ TEST(ShotCost, HostileFilesStayBounded) {
         {"13 bytes, start view", far_right, {}, 0},
         {"1 KiB, whole", small, {"--whole"}, 0},
         {"1 KiB, 300x200", small, {"--size", "300x200"}, 0},
+        // The standard reading: moves that would reach a billion rows, and
+        // storms of clears, moves and saves, cost what any file of their size does.
+        {"standard: a billion rows down, whole", files.write("A\x1b[999999999BX"), {"--standard", "--whole"}, 0},
+        {"standard: the furthest place, thumbnail", files.write("A\x1b[999999999;999999999HX"),
+         {"--standard", "--thumbnail", "256"}, 0},
+        // Its rows spend the screen's blanks, and the last clear leaves nothing to draw.
+        {"standard: 2J storm, whole", files.write(repeated("\x1b[9999BX\x1b[2J", 1 << 20)), {"--standard", "--whole"}, 1},
+        {"standard: up and down storm, whole", files.write(repeated("\x1b[5000BX\x1b[5000A", 1 << 20)),
+         {"--standard", "--whole"}, 0},
+        {"standard: s/u storm, whole", files.write(repeated("\x1b[900BX\x1b[s\x1b[u\x1b[H", 1 << 20)),
+         {"--standard", "--whole"}, 0},
+        // The X lies below the rows a thumbnail reads, and below the rows a
+        // file of this size may make: nothing to draw either way.
+        {"standard: line feeds on 4096 columns, thumbnail", files.write(std::string(1 << 20, '\n') + "X"),
+         {"--standard", "--columns", "4096", "--thumbnail", "256"}, 1},
+        {"standard: line feeds on 4096 columns, whole", files.write(std::string(1 << 20, '\n') + "X"),
+         {"--standard", "--columns", "4096", "--whole"}, 1},
+        {"standard: a full 4096-column screen, thumbnail", files.write(repeated(repeated("\x1b[44mX", 30000) + "\r\n", 1 << 22)),
+         {"--standard", "--columns", "4096", "--thumbnail", "256"}, 0},
+        {"standard: 255 columns forward to 1 MiB, thumbnail", files.write(repeated("\x1b[255CX", 1 << 20)),
+         {"--standard", "--thumbnail", "256"}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

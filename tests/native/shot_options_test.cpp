@@ -30,6 +30,9 @@ std::string parse(const std::string& line) {
     for (const std::string& input : r.inputs) s += " <" + input + ">";
     if (!r.output.empty()) s += " -> " + r.output;
     if (!r.out_dir.empty()) s += " into " + r.out_dir;
+    if (r.standard) s += " standard";
+    if (r.screen_columns) s += " columns " + std::to_string(r.screen_columns);
+    if (r.info) s += " info";
     return s;
 }
 
@@ -56,6 +59,11 @@ TEST(ShotOptions, FormsAndTheirRequests) {
         {"--whole a b --help", "help"},
         {"-h", "help"},
         {"--bogus -h", "usage: unknown option --bogus"},
+        {"--standard --thumbnail 256 a b", "thumb 256 <a> -> b standard"},
+        {"--standard --columns 160 --whole a b", "whole <a> -> b standard columns 160"},
+        {"--standard --columns 4096 --out-dir o a", "window 84x30 <a> into o standard columns 4096"},
+        {"--info a", "window 84x30 <a> info"},
+        {"--standard --columns 40 --info a", "window 84x30 <a> standard columns 40 info"},
     };
     for (const auto& c : cases) EXPECT_EQ(parse(c[0]), c[1]) << c[0];
 }
@@ -97,6 +105,16 @@ TEST(ShotOptions, WrongLinesNameTheirProblem) {
         {"--whole --top 3 a b", "--top scrolls a window; --whole shows every row"},
         {"--whole --left 3 a b", "--left scrolls a window; --whole"},
         {"--thumbnail 9 --left 3 a b", "--left scrolls a window; --thumbnail"},
+        {"--columns 80 a b", "--columns sets the standard reading's width: add --standard"},
+        {"--standard --columns 0 a b", "expected a width from 1 to 4096"},
+        {"--standard --columns 4097 a b", "expected a width from 1 to 4096"},
+        {"--standard --columns a b", "expected a width"},
+        {"--standard --columns 80 --columns 80 a b", "--columns given twice"},
+        {"--standard --standard a b", "--standard given twice"},
+        {"--info --info a", "--info given twice"},
+        {"--info a b", "--info takes one FILE"},
+        {"--info --whole a", "--info prints what a file holds and draws nothing"},
+        {"--info --out-dir o a", "--info prints what a file holds"},
     };
     for (const auto& c : cases) {
         const std::string got = parse(c[0]);

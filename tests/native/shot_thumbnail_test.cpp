@@ -122,3 +122,34 @@ TEST(ShotThumbnail, PicturesAreTheTopAtFullWidthScaledDown) {
         EXPECT_NEAR(read_png(out).rgb[k], sum / (window.rgb.size() / 3), 0.5 + 1e-6);
     }
 }
+
+// In the standard reading a thumbnail is as wide as the screen, never
+// wrapped, and a file read only in part still takes its width from the SAUCE
+// record at its end.
+TEST(ShotThumbnail, StandardReadingKeepsTheScreensWidth) {
+    TempFiles files;
+    std::string record = "SAUCE00" + std::string("Wide").append(31, ' ') + std::string(40, ' ') + "19960412";
+    record += std::string(4, '\0') + "\x01\x01" + std::string("\xA0\x00", 2) + std::string(6, '\0') + std::string(2, '\0');
+    record += std::string(22, '\0');
+    ASSERT_EQ(record.size(), 128u);
+    std::string row = "\x1b[41m" + std::string(80, 'X') + "\x1b[44m" + std::string(80, 'X');
+    std::string rows;
+    for (int i = 0; i < 9000; ++i) rows += row;  // past what a thumbnail reads
+    const struct { std::string file; uint32_t columns; const char* size; } cases[] = {
+        {files.write("\x1b[0m" + rows + "\x1a" + record), 0, "1000x1000"},  // 160 from the record
+        {files.write("\x1b[0m" + rows.substr(0, 40 * row.size()) + "\x1a" + record), 0, "1000x500"},
+        {files.write("\x1b[0m" + rows + "\x1a" + record), 40, "320x320"},  // --columns wins
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        ShotRequest r;
+        r.mode = ShotMode::thumbnail;
+        r.thumbnail_px = 1000;
+        r.standard = true;
+        r.screen_columns = c.columns;
+        const std::string out = files.name(".png");
+        std::string error;
+        ASSERT_TRUE(render_shot(r, c.file, out, error)) << error;
+        EXPECT_EQ(size_of(read_png(out)), c.size);
+    }
+}

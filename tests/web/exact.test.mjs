@@ -1,7 +1,7 @@
 // The canvas holds exactly what the program shows: against glyphora-shot for
 // files, sizes, positions and wrap, and against the program's own Viewer
 // (web_replay) after every request of sequences of keys, wheel turns,
-// scroll-bar requests, resizes and wrap switches.
+// scroll-bar requests, resizes, wrap switches and changes of reading.
 import assert from 'node:assert/strict';
 import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -28,6 +28,12 @@ const crafted = {
       .map((f) => `${ESC}[${b};${f};${40 + (f % 8)}mX`).join('')).join('\r\n'),
   'cursor-forward.ans': `${ESC}[0mA${ESC}[CB${ESC}[10CC${ESC}[79CD\r\n${ESC}[200C${ESC}[32mfar\r\n`
     + `${ESC}[5Ce${ESC}[0Cf${ESC}[1;34m${ESC}[3Cg\r\n`,
+  // The standard reading's features: ESC[0m, bold, iCE blink, a clear, the last
+  // column drawn from the row below, and a SAUCE record for 40 columns with iCE.
+  'standard.ans': Buffer.from(`${ESC}[2J${ESC}[1;1Htext ${ESC}[1;31mbold ${ESC}[0mgrey ${ESC}[5;44mblink${ESC}[0m\r\n`
+    + `${'#'.repeat(39)}\r\n${ESC}[A${ESC}[39C${ESC}[32m@${ESC}[7minverse${ESC}[0m${ESC}[3Cfar\r\n`
+    + `\x1a${'SAUCE00'}${'Test'.padEnd(35)}${''.padEnd(40)}19960412\0\0\0\0\x01\x01\x28\0`
+    + `${'\0'.repeat(6)}\0\x01${'\0'.repeat(22)}`, 'latin1'),
   'all-bytes.asc': Buffer.from(Array.from({ length: 256 }, (_, i) => (i === 27 ? 32 : i))),
 };
 
@@ -65,11 +71,13 @@ function firstDifference(a, b, width) {
 }
 
 // The file shown as the page shows it after the same requests glyphora-shot makes.
-async function showLikeShot(name, { cols, rows, top, left, wrap = false }) {
+// The reading is switched after the open, as View > Standard ANSI switches it.
+async function showLikeShot(name, { cols, rows, top, left, wrap = false, standard = false }, shown = page) {
   const { readFileSync } = await import('node:fs');
-  await page.evaluate((c, r) => window.glyphora.resize(c, r), cols, rows);
-  assert.equal(await openBytes(page, readFileSync(files[name]), name), true);
-  await page.evaluate((wrap, top, left, SB) => {
+  await shown.evaluate((c, r) => window.glyphora.resize(c, r), cols, rows);
+  assert.equal(await openBytes(shown, readFileSync(files[name]), name), true);
+  await shown.evaluate((standard) => window.glyphora.setStandard(standard), standard);
+  await shown.evaluate((wrap, top, left, SB) => {
     if (wrap) window.glyphora.setWrap(true);
     if (top !== null) window.glyphora.scroll(1, SB.THUMBTRACK, top);
     if (left !== null) window.glyphora.scroll(0, SB.THUMBTRACK, left);
@@ -100,26 +108,54 @@ describe('the canvas against glyphora-shot', () => {
     ['cursor-forward.ans', { cols: 50, rows: 5, left: 180 }],
     ['cursor-forward.ans', { cols: 90, rows: 10, wrap: true }],
     ['all-bytes.asc', { cols: 84, rows: 4 }],
+    ['standard.ans', { cols: 84, rows: 10, standard: true }],
+    ['standard.ans', { cols: 20, rows: 3, top: 1, left: 30, standard: true }],
+    ['glyphora.ans', { cols: 84, rows: 30, standard: true }],
+    ['bold-bright.ans', { cols: 84, rows: 6, standard: true }],
+    ['cursor-forward.ans', { cols: 90, rows: 10, wrap: true, standard: true }],
+    ['standard.ans', { cols: 84, rows: 10 }],
   ];
   for (const [name, view] of cases) {
     test(`${name} ${JSON.stringify(view)}`, async () => {
       const expected = shot(files[name], view);
       await showLikeShot(name, view);
-      const shown = await canvasPixels(page);
-      assert.deepEqual([shown.width, shown.height], [expected.width, expected.height]);
-      assert.deepEqual([shown.cssWidth, shown.cssHeight], [shown.width, shown.height],
-        'one canvas pixel is one CSS (and device) pixel');
-      const rgb = Buffer.from(shown.rgb, 'base64');
-      assert.ok(rgb.equals(expected.rgb), `differs at ${firstDifference(rgb, expected.rgb, shown.width)}`);
+      await assertCanvas(page, expected);
     });
   }
+  // ?standard=1 starts in the standard reading: every open is read so.
+  test('?standard=1 against glyphora-shot --standard', async () => {
+    const standardPage = await openPage(browser, `${server.url}?standard=1`);
+    try {
+      assert.equal(await standardPage.evaluate(() => window.glyphora.state().standard), true);
+      for (const [name, view] of [['standard.ans', { cols: 84, rows: 10 }], ['glyphora.ans', { cols: 84, rows: 30 }]]) {
+        const expected = shot(files[name], { ...view, standard: true });
+        const { readFileSync } = await import('node:fs');
+        await standardPage.evaluate((c, r) => window.glyphora.resize(c, r), view.cols, view.rows);
+        assert.equal(await openBytes(standardPage, readFileSync(files[name]), name), true);
+        await assertCanvas(standardPage, expected);
+      }
+    } finally {
+      await standardPage.close();
+    }
+  });
 });
+
+// The canvas of `shownPage` against a picture from glyphora-shot, pixel for pixel.
+async function assertCanvas(shownPage, expected) {
+  const shown = await canvasPixels(shownPage);
+  assert.deepEqual([shown.width, shown.height], [expected.width, expected.height]);
+  assert.deepEqual([shown.cssWidth, shown.cssHeight], [shown.width, shown.height],
+    'one canvas pixel is one CSS (and device) pixel');
+  const rgb = Buffer.from(shown.rgb, 'base64');
+  assert.ok(rgb.equals(expected.rgb), `differs at ${firstDifference(rgb, expected.rgb, shown.width)}`);
+}
 
 // Each request made in the page, then the canvas, the view's values and the
 // bars compared with web_replay's after the same request.
 async function compareSequence(name, cols, rows, requests) {
   const { readFileSync } = await import('node:fs');
   const expected = replay(files[name], cols, rows, requests);
+  await page.evaluate(() => window.glyphora.setStandard(false));  // web_replay starts in Glyphora's reading
   await page.evaluate((c, r) => window.glyphora.resize(c, r), cols, rows);
   assert.equal(await openBytes(page, readFileSync(files[name]), name), expected[0].result === 1);
   const steps = ['start', ...requests];
@@ -134,6 +170,7 @@ async function compareSequence(name, cols, rows, requests) {
         else if (word === 'wheel') g.wheel(a[0]);
         else if (word === 'resize') g.resize(a[0], a[1]);
         else if (word === 'wrap') g.setWrap(a[0] === 1);
+        else if (word === 'standard') g.setStandard(a[0] === 1);
       }, steps[i]);
     }
     // The Viewer's values (the open file's name is the page's own).
@@ -178,6 +215,9 @@ describe('sequences against the program\'s Viewer', () => {
   test('wrap switches with scrolling between', () => compareSequence('wide.asc', 50, 3, [
     `scroll 0 ${SB.THUMBTRACK} 100`, 'wrap 1', `key ${KEY.Down}`, `key ${KEY.Right}`, `key ${KEY.Right}`,
     'resize 90 2', 'wrap 0', `key ${KEY.PageDown}`, 'wrap 1', 'wrap 1', 'resize 30 10', 'wrap 0']));
+  test('the standard reading switched on and off with scrolling between', () => compareSequence(
+    'standard.ans', 30, 3, [`key ${KEY.Down}`, `key ${KEY.Right}`, 'standard 1', `key ${KEY.Down}`, 'wrap 1',
+      'standard 1', 'standard 0', `scroll 0 ${SB.THUMBTRACK} 20`, 'standard 1', 'resize 84 10', 'standard 0']));
   test('an empty file', () => compareSequence('empty.asc', 20, 5, [
     `key ${KEY.Down}`, 'wheel -120', 'wrap 1', `scroll 1 ${SB.THUMBTRACK} 4`, 'resize 1 1']));
 });

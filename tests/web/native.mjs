@@ -14,8 +14,8 @@ function tool(name) {
 }
 
 // glyphora-shot's picture of `file` in a view of cols x rows at top/left,
-// wrapped or not: { width, height, rgb }.
-export function shot(file, { cols, rows, top, left, wrap = false }) {
+// wrapped or not, in either reading: { width, height, rgb }.
+export function shot(file, { cols, rows, top, left, wrap = false, standard = false }) {
   const dir = mkdtempSync(path.join(tmpdir(), 'glyphora-shot-'));
   try {
     const out = path.join(dir, 'view.png');
@@ -23,6 +23,7 @@ export function shot(file, { cols, rows, top, left, wrap = false }) {
     if (top !== undefined) args.push('--top', String(top));
     if (left !== undefined) args.push('--left', String(left));
     if (wrap) args.push('--wrap');
+    if (standard) args.push('--standard');
     const run = spawnSync(tool('glyphora-shot'), [...args, file, out], { encoding: 'utf8' });
     if (run.status !== 0) throw new Error(`glyphora-shot ${args.join(' ')} ${file}: ${run.stderr}`);
     return readPng(out);

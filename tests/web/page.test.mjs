@@ -90,7 +90,7 @@ describe('in English', () => {
     const [cols, rows] = await clientCells(page);
     assert.deepEqual(await page.evaluate(() => window.glyphora.state()),
       { top_row: 0, left_col: 0, view_cols: cols, view_rows: rows, doc_rows: 41, doc_cols: 81, wrap: false,
-        file: 'glyphora.ans' });
+        file: 'glyphora.ans', standard: false });
     await assertShows(page, sample);
     assert.ok(requests.every((url) => url.startsWith(server.url)), requests.join(' '));
     await page.close();
@@ -339,7 +339,7 @@ describe('in English', () => {
   test('the menus are the program\'s, and Wrap lines checks and wraps', async () => {
     const page = await openPage(browser, server.url);
     const labels = await page.$$eval('#menubar button', (b) => b.map((e) => e.textContent));
-    assert.deepEqual(labels, ['File', 'Open...', 'Open folder…', 'View', 'Wrap lines', 'Help', 'About...']);
+    assert.deepEqual(labels, ['File', 'Open...', 'Open folder…', 'View', 'Wrap lines', 'Standard ANSI', 'Help', 'About...']);
     assert.equal(await page.title(), 'Glyphora v0.1.9', 'the program\'s window title');
     await page.click('#menu-view');
     await page.click('#item-wrap');
@@ -349,6 +349,29 @@ describe('in English', () => {
     await page.click('#menu-view');
     await page.click('#item-wrap');
     assert.equal((await view(page)).state.wrap, false);
+    await page.close();
+  });
+
+  test('Standard ANSI checks, reads the file again from its top, and shows SAUCE on the status line', async () => {
+    const page = await openPage(browser, server.url);
+    assert.equal(await page.$eval('#item-standard', (e) => e.getAttribute('aria-checked')), 'false');
+    const record = 'SAUCE00' + 'Night Shift'.padEnd(35) + 'Someone'.padEnd(20) + 'Crew'.padEnd(20) + '19960412'
+      + '\0'.repeat(4) + '\x01\x01\x28\0' + '\0'.repeat(6) + '\0\x01' + 'IBM VGA'.padEnd(22, '\0');
+    const art = Buffer.from(`\x1b[0m${'line\r\n'.repeat(60)}\x1a${record}`, 'latin1');
+    assert.equal(await openBytes(page, art, 'night.ans'), true);
+    assert.equal(await statusLine(page), 'night.ans');
+    await page.evaluate(() => window.glyphora.key(0x22));  // a page down, forgotten by the switch
+    await page.click('#menu-view');
+    await page.click('#item-standard');
+    assert.equal(await page.$eval('#item-standard', (e) => e.getAttribute('aria-checked')), 'true');
+    const { state } = await view(page);
+    assert.deepEqual([state.standard, state.top_row, state.left_col, state.doc_cols, state.doc_rows],
+      [true, 0, 0, 41, 60], 'a 40-column screen from the record, at its top');
+    assert.equal(await statusLine(page), 'night.ans \u2014 Night Shift, Someone, Crew');
+    await page.click('#menu-view');
+    await page.click('#item-standard');
+    assert.equal((await view(page)).state.standard, false);
+    assert.equal(await statusLine(page), 'night.ans');
     await page.close();
   });
 
@@ -435,7 +458,7 @@ describe('in Polish', () => {
     await page.goto(`${server.url}?file=brak.ans`);
     await page.waitForSelector('body[data-ready="true"]');
     const labels = await page.$$eval('#menubar button', (b) => b.map((e) => e.textContent));
-    assert.deepEqual(labels, ['Plik', 'Otwórz...', 'Otwórz folder…', 'Widok', 'Zawijaj wiersze', 'Pomoc',
+    assert.deepEqual(labels, ['Plik', 'Otwórz...', 'Otwórz folder…', 'Widok', 'Zawijaj wiersze', 'Standardowe ANSI', 'Pomoc',
       'O programie...']);
     assert.equal(await page.evaluate(() => document.documentElement.lang), 'pl');
     assert.equal(await statusLine(page), 'Nie można otworzyć brak.ans: serwer odpowiedział 404.');

@@ -2,7 +2,7 @@
 // as the page starts it (a view of COLS x ROWS cells, then FILE opened), then
 // the requests read from standard input, one a line, as the page makes them:
 //   key VK | scroll BAR CODE THUMB | wheel DELTA | resize COLS ROWS | wrap 0|1
-//   | open FILE
+//   | open FILE | standard 0|1 (the reading, the open file read again)
 // After the start and after each request it prints one JSON line: the view's
 // values, both scroll bars' records, and the presented image's size and hash
 // (FNV-1a over its pixels' red, green and blue bytes, as a canvas holds them).
@@ -40,10 +40,11 @@ void report(const Viewer& v, HWND window, const char* step, int result) {
     const PresentedImage* image = presented_image(window);
     const bool empty = v.view_cols == 0 || v.view_rows == 0 || !image;
     std::printf("{\"step\":\"%s\",\"result\":%d,\"state\":{\"top_row\":%u,\"left_col\":%u,"
-                "\"view_cols\":%u,\"view_rows\":%u,\"doc_rows\":%u,\"doc_cols\":%u,\"wrap\":%s},"
+                "\"view_cols\":%u,\"view_rows\":%u,\"doc_rows\":%u,\"doc_cols\":%u,\"wrap\":%s,\"standard\":%s},"
                 "\"bars\":{\"horizontal\":",
                 step, result, v.top_row, v.left_col, v.view_cols, v.view_rows, v.doc_rows,
-                v.doc_cols, v.document->wrap_enabled ? "true" : "false");
+                v.doc_cols, v.document->wrap_enabled ? "true" : "false",
+                v.document->reading == kStandardReading ? "true" : "false");
     print_bar(virtual_scroll_bar(window, SB_HORZ));
     std::printf(",\"vertical\":");
     print_bar(virtual_scroll_bar(window, SB_VERT));
@@ -74,7 +75,9 @@ int main(int argc, char** argv) {
     v.update_vscroll();
     v.update_hscroll();
     v.resize(std::stoul(argv[2]), std::stoul(argv[3]));
-    report(v, window, "start", open_file(v, argv[1]));
+    std::string shown = argv[1];  // the file last opened, read again on a change of reading
+    int shown_opened = open_file(v, shown);
+    report(v, window, "start", shown_opened);
 
     char line[4096];
     while (std::fgets(line, sizeof line, stdin)) {
@@ -101,6 +104,12 @@ int main(int argc, char** argv) {
             v.paint(1);
         } else if (name == "open" && std::sscanf(line, "%*s %3999[^\n]", file) == 1) {
             result = open_file(v, file);
+            if (result) shown = file, shown_opened = 1;
+        } else if (name == "standard" && std::sscanf(line, "%*s %ld", &a) == 1) {
+            const int32_t before = v.document->reading;
+            v.document->reading = a ? kStandardReading : kGlyphoraReading;
+            if (shown_opened && v.document->reading != before) result = open_file(v, shown);
+            if (!result) v.document->reading = before;
         } else {
             std::fprintf(stderr, "web_replay: cannot read \"%s\"\n", line);
             return 2;

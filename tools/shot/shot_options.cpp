@@ -2,12 +2,14 @@
 
 #include <cstring>
 
+#include "document/standard_decode.h"
 #include "platform/output_file.h"
 
 const char kShotUsage[] =
     "usage: glyphora-shot [--size COLSxROWS | --whole | --thumbnail PX] [--wrap] [--top ROW] [--left COL]\n"
-    "                     FILE OUT.png\n"
+    "                     [--standard [--columns N]] FILE OUT.png\n"
     "       glyphora-shot [options] --out-dir DIR FILE...\n"
+    "       glyphora-shot [--standard] [--columns N] --info FILE\n"
     "       glyphora-shot --help | --version\n";
 
 const char kShotHelp[] =
@@ -27,6 +29,16 @@ const char kShotHelp[] =
     "  --out-dir DIR     one PNG per FILE, named DIR/NAME.png after FILE's name\n"
     "                    without its extension, or DIR/NAME.EXT.png when an earlier\n"
     "                    FILE took that name; the other files go on when one fails\n"
+    "  --standard        read ANSI as the standard and the art scene read it: a screen\n"
+    "                    as wide as the art's SAUCE record says (else 80 columns),\n"
+    "                    cursor moves, ESC[0m to grey on black, bold and iCE blink\n"
+    "                    as bright colours; SUB and SAUCE end the art. Files whose\n"
+    "                    name ends in .ans or whose first 4 KB hold ESC[ are ANSI,\n"
+    "                    others plain text in grey. Without it, Glyphora's own rules\n"
+    "  --columns N       the standard reading's screen is N columns wide (1-4096)\n"
+    "  --info            print what the reading found in FILE, as key: value lines\n"
+    "                    (reading, columns, rows; SAUCE's title, author, group,\n"
+    "                    date, font and iCE flag when it has them); no picture\n"
     "  -h, --help        this text\n"
     "  --version         the program's name and version\n"
     "\n"
@@ -71,6 +83,7 @@ public:
     std::string mode_option;
     bool seen_wrap = false;
     bool seen_out_dir = false;
+    bool seen_columns = false;
 
     bool fail(const std::string& problem) {
         if (result.problem.empty()) result.problem = problem;
@@ -93,6 +106,21 @@ public:
         if (name == "--wrap") {
             if (seen_wrap) return fail("--wrap given twice");
             return seen_wrap = r.wrap = true;
+        }
+        if (name == "--standard" || name == "--info") {
+            bool& flag = name == "--standard" ? r.standard : r.info;
+            if (flag) return fail(name + " given twice");
+            return flag = true;
+        }
+        if (name == "--columns") {
+            if (seen_columns) return fail("--columns given twice");
+            seen_columns = true;
+            if (!has_value) return fail(name + " needs a value");
+            if (!parse_count(value, nullptr, r.screen_columns) || r.screen_columns == 0 ||
+                r.screen_columns > kMaxStandardColumns)
+                return fail("--columns " + std::string(value) + ": expected a width from 1 to " +
+                            std::to_string(kMaxStandardColumns));
+            return true;
         }
         if (name != "--size" && name != "--whole" && name != "--thumbnail" && name != "--top" &&
             name != "--left" && name != "--out-dir")
@@ -134,13 +162,20 @@ public:
 
     bool takes_value(const char* arg) {
         return !std::strcmp(arg, "--size") || !std::strcmp(arg, "--thumbnail") || !std::strcmp(arg, "--top") ||
-               !std::strcmp(arg, "--left") || !std::strcmp(arg, "--out-dir");
+               !std::strcmp(arg, "--left") || !std::strcmp(arg, "--out-dir") || !std::strcmp(arg, "--columns");
     }
 
     // Options that could change nothing in the chosen mode are refused, so a
     // mistaken command line never quietly renders something else.
     bool check_combination() {
         const ShotRequest& r = result.request;
+        if (seen_columns && !r.standard) return fail("--columns sets the standard reading's width: add --standard");
+        if (r.info) {
+            if (!mode_option.empty() || r.wrap || r.has_top || r.has_left || seen_out_dir)
+                return fail("--info prints what a file holds and draws nothing: it takes no picture options");
+            if (r.inputs.size() != 1) return fail("--info takes one FILE");
+            return true;
+        }
         if (r.mode == ShotMode::whole && (r.has_top || r.has_left))
             return fail(std::string(r.has_top ? "--top" : "--left") +
                         " scrolls a window; --whole shows every row and column");
@@ -187,6 +222,6 @@ ParsedCommand parse_shot_command(int argc, const char* const* argv) {
 }
 
 std::string output_problem(const ShotRequest& request, bool output_is_terminal) {
-    if (!request.out_dir.empty() || !is_standard_stream(request.output) || !output_is_terminal) return "";
+    if (request.info || !request.out_dir.empty() || !is_standard_stream(request.output) || !output_is_terminal) return "";
     return "OUT is - (standard output), which is a terminal: redirect it to a file or a program";
 }

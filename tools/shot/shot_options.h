@@ -26,6 +26,11 @@ struct ShotRequest {
     std::vector<std::string> inputs;
     std::string output;   // with one input and no out_dir
     std::string out_dir;  // empty unless --out-dir
+    // --standard: ANSI read as the standard has it; --columns: its screen's
+    // width (0: SAUCE's, else 80); --info: what the reading found, printed.
+    bool standard = false;
+    uint32_t screen_columns = 0;
+    bool info = false;
 };
 
 enum class ParseOutcome { run, help, version, usage_error };

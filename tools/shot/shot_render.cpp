@@ -100,10 +100,20 @@ public:
         v.paint(1);
         if (!fits_png(v.frame_width, v.frame_height)) return false;
         note_cut_window(v);
+        note_cut_screen();
         UsedIndices used;
         mark_used_indices(v.frame.get(), uint64_t(v.frame_width) * v.frame_height, used);
         const PngPalette palette = fold_palette(v.bitmap_info.bmiColors, used);
         return write(PngRows{v.frame_width, v.frame_height, frame_row, &v}, &palette);
+    }
+
+    // A file that moves the cursor further than its size allows (a billion
+    // rows down) is drawn down to the screen's bound; the person is told.
+    void note_cut_screen() {
+        const Document& doc = *view.viewer->document;
+        if (!notice || !notice->empty() || doc.reading != kStandardReading || !doc.screen_cut) return;
+        *notice = shown_name(input) + ": drew the first " + std::to_string(doc.line_count) +
+                  " rows: the file moves the cursor further than a file of its size may";
     }
 
     // The shown text's extent, or false when it has nothing to draw. A
@@ -114,6 +124,7 @@ public:
         if (!view.open(input, nullptr, request.wrap, error, limit)) return false;
         Viewer& v = *view.viewer;
         if (for_thumbnail) wrap_for_thumbnail(v);
+        else note_cut_screen();
         extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
         const char* nothing = nothing_to_draw(extent);
         return !nothing || fail(shown_name(input) + ": " + nothing);
@@ -169,6 +180,8 @@ bool render_shot(const ShotRequest& request, const std::string& input, const std
         return false;
     }
     Shot shot{request, input, output, error, tuning, notice, ShotView()};
+    shot.view.reading = request.standard ? kStandardReading : kGlyphoraReading;
+    shot.view.columns = request.screen_columns;
     switch (request.mode) {
         case ShotMode::whole: return shot.whole();
         case ShotMode::thumbnail: return shot.thumbnail();

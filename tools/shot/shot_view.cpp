@@ -1,6 +1,7 @@
 #include "tools/shot/shot_view.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "platform/virtual_window.h"
@@ -16,7 +17,17 @@ bool ShotView::start(const CellSize* size, const InputLimit& limit) {
     viewer->update_vscroll();
     viewer->update_hscroll();
     if (size) viewer->resize(size->columns, size->rows);
-    viewer->document->text_limit = limit.characters;
+    Document& doc = *viewer->document;
+    doc.text_limit = limit.characters;
+    doc.reading = reading;
+    doc.columns = columns;
+    // The name as the Document knows it, for the standard reading's .ans
+    // rule: its last characters when it is longer than the Document's name.
+    if (doc.file_name) {
+        const size_t keep = std::min<size_t>(name.size(), kPathSize - 1);
+        std::memcpy(doc.file_name, name.data() + name.size() - keep, keep);
+        doc.file_name[keep] = '\0';
+    }
     return true;
 }
 

@@ -21,6 +21,13 @@ struct InputLimit {
 class ShotView {
 public:
     std::unique_ptr<Viewer> viewer;
+    // The reading the open uses (Document::reading) and the standard
+    // reading's width (Document::columns).
+    int32_t reading = kGlyphoraReading;
+    uint32_t columns = 0;
+    // The file's name as the Document is told it (the standard reading's .ans
+    // rule); open sets it, open_bytes takes it as it is.
+    std::string name;
 
     // Start-up, the window's size report when `size` is given (in the program
     // it comes before any file), the open, and "Wrap lines" when `wrap`. False

@@ -29,6 +29,8 @@ PixelSize thumbnail_size(PixelSize image, uint32_t longest) {
 }
 
 void wrap_for_thumbnail(Viewer& viewer) {
+    // The standard reading's rows are its screen's: never wrapped for it.
+    if (viewer.document->reading == kStandardReading) return;
     if (!viewer.document->wrap_enabled && viewer.document->max_line_width > kWrapColumn) viewer.set_wrap(1);
 }
 
@@ -40,7 +42,8 @@ const char* nothing_to_draw(const TextExtent& extent) {
 
 ThumbnailCrop thumbnail_crop(const Viewer& viewer, const TextExtent& extent, uint32_t top) {
     ThumbnailCrop crop;
-    crop.columns = std::min(extent.columns, kWrapColumn + 1);
+    crop.columns = viewer.document->reading == kStandardReading ? extent.columns
+                                                                 : std::min(extent.columns, kWrapColumn + 1);
     crop.rows = thumbnail_rows(crop.columns, extent.rows);
     const uint32_t last_top = viewer.doc_rows >= crop.rows ? viewer.doc_rows - crop.rows + 1 : 0;
     crop.top = std::min(top, last_top);

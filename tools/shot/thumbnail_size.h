@@ -35,13 +35,15 @@ PixelSize thumbnail_size(PixelSize image, uint32_t longest);
 // end) means art drawn for an 80-column screen, or a long record after it: a
 // thumbnail shows it wrapped. Rows of at most 80 are left alone even where
 // wrapping would move them (a lone CR does not restart the wrap's count).
+// The standard reading's rows are its screen's, never wrapped.
 void wrap_for_thumbnail(Viewer& viewer);
 
 // Why a shown text of this extent has nothing to draw, or null when it has.
 const char* nothing_to_draw(const TextExtent& extent);
 
 // The cells a thumbnail shows of a view opened with thumbnail_input(top) and
-// measured as `extent`: no row reaches past the column after the wrap column,
+// measured as `extent`: no row reaches past the column after the wrap column
+// (the standard reading's screen is shown whole in width),
 // the rows are at most a square's worth of them, from `top` or from where a
 // window that tall lands when its thumb is dragged to `top`.
 struct ThumbnailCrop {
