@@ -122,9 +122,9 @@ async function main() {
     const memory = await fresh.evaluate(async (size) => {
       const bytes = await window.repeatSample('glyphora.ans', size);
       window.glyphora.open(bytes);
-      const first = window.glyphora.memoryBytes();
+      const first = window.glyphoraTest.memoryBytes();
       for (let i = 1; i < 1000; i++) window.glyphora.open(bytes);
-      return [first, window.glyphora.memoryBytes()];
+      return [first, window.glyphoraTest.memoryBytes()];
     }, MiB);
     line('1,000 opens of 1 MiB: module memory after 1st / 1,000th',
       `${memory[0]} / ${memory[1]} bytes (grew ${memory[1] - memory[0]})`);
@@ -143,7 +143,7 @@ async function main() {
           for (let filled = n; filled < size; filled *= 2) bytes.copyWithin(filled, 0, Math.min(filled, size - filled));
         });
         return { opened, time: performance.now() - start, unchanged: JSON.stringify(window.glyphora.state()) === before,
-          status: document.getElementById('status').textContent, memory: window.glyphora.memoryBytes() };
+          status: document.getElementById('status').textContent, memory: window.glyphoraTest.memoryBytes() };
       }, kind, size).catch((error) => ({ opened: false, crashed: String(error) }));
       await p.close().catch(() => {});
       return result;

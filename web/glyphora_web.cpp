@@ -4,12 +4,14 @@
 // image last presented to that window, in the colours it was presented with.
 #include <emscripten/emscripten.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "platform/virtual_window.h"
 #include "render/viewer.h"
 #include "shell/input_rules.h"
+#include "shell/view_frame.h"
 
 namespace {
 
@@ -33,6 +35,35 @@ Window* window_at(uint32_t n) {
 
 // The main view's Viewer, or null before gw_start.
 Viewer* main_viewer() { return windows[0].viewer; }
+
+// Makes the window's RGBA buffer hold `count` pixels; false, keeping the old
+// one, without memory for it.
+bool reserve_rgba(Window& w, uint64_t count) {
+    if (w.rgba_bytes >= count * 4) return true;
+    uint8_t* grown = new (std::nothrow) uint8_t[count * 4];
+    if (!grown) return false;
+    delete[] w.rgba;
+    w.rgba = grown;
+    w.rgba_bytes = count * 4;
+    return true;
+}
+
+// Whether a view of columns x rows can be shown: its frame, the image it is
+// presented as, and that image in RGBA all get their memory first, so that a
+// resize either happens whole or leaves the view as it was.
+bool room_for_view(Window& w, uint32_t columns, uint32_t rows) {
+    const CellSize wanted = fit_cells(columns, rows, kMaxFrameBytes);
+    const uint64_t count = uint64_t(wanted.columns) * wanted.rows * kCellBytes;
+    if (!reserve_rgba(w, count)) return false;
+    const PresentedImage* image = presented_image(w.handle);
+    if (!image || image->pixels.capacity() < count) {
+        void* room = std::malloc(count > 0 ? count : 1);
+        if (!room) return false;
+        std::free(room);
+    }
+    const CellSize got = reserve_frame(*w.viewer, columns, rows);
+    return got.columns == wanted.columns && got.rows == wanted.rows;
+}
 
 // State as the page reads it: one uint32 array, in this order.
 enum StateField : uint32_t {
@@ -84,6 +115,14 @@ EMSCRIPTEN_KEEPALIVE uint8_t* gw_input(uint32_t size) {
     return input;
 }
 
+// Frees the input buffer, as after an open that was refused or stopped: the
+// module's memory does not shrink, but what it held is there for the next.
+EMSCRIPTEN_KEEPALIVE void gw_drop_input() {
+    delete[] input;
+    input = nullptr;
+    input_size = 0;
+}
+
 // Opens the first `size` bytes of the input buffer, which the Document then
 // keeps; 1 when shown. On 0 the view is as it was. As after Open or a drop, the
 // file comes unwrapped and the view is painted.
@@ -116,16 +155,29 @@ EMSCRIPTEN_KEEPALIVE void gw_wheel(int delta) {
     if (v) apply_scroll_request(*v, wheel_scroll_request(static_cast<int16_t>(delta)));
 }
 
-EMSCRIPTEN_KEEPALIVE void gw_resize(uint32_t n, uint32_t columns, uint32_t rows) {
-    if (Window* w = window_at(n)) w->viewer->resize(columns, rows);
+// 1 when resized; 0, the view as it was, when memory for the new size ran out.
+EMSCRIPTEN_KEEPALIVE int gw_resize(uint32_t n, uint32_t columns, uint32_t rows) {
+    Window* w = window_at(n);
+    if (!w || !room_for_view(*w, columns, rows)) return 0;
+    w->viewer->resize(columns, rows);
+    return 1;
 }
 
 // "Wrap lines": as the menu command, the mode switched and the view painted.
-EMSCRIPTEN_KEEPALIVE void gw_set_wrap(int flag) {
+// The wrapped copy is made when a file opens; when there was no memory for it
+// then, it is tried again here, and failing that the view stays unwrapped (0)
+// rather than showing an empty copy.
+EMSCRIPTEN_KEEPALIVE int gw_set_wrap(int flag) {
     Viewer* v = main_viewer();
-    if (!v) return;
+    if (!v) return 0;
+    Document& doc = *v->document;
+    if (flag && doc.line_count > 0 && doc.wrapped_line_count == 0) {
+        doc.wrap(kWrapColumn);
+        if (doc.wrapped_line_count == 0) return 0;
+    }
     v->set_wrap(flag);
     v->paint(1);
+    return 1;
 }
 
 EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
@@ -170,12 +222,7 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* gw_pixels(uint32_t n) {
     if (!image) return nullptr;
     const uint64_t count = uint64_t(image->width) * image->height;
     if (image->pixels.size() != count) return nullptr;
-    if (w->rgba_bytes < count * 4) {
-        delete[] w->rgba;
-        w->rgba = new (std::nothrow) uint8_t[count * 4];
-        w->rgba_bytes = w->rgba ? count * 4 : 0;
-        if (!w->rgba) return nullptr;
-    }
+    if (!reserve_rgba(*w, count)) return nullptr;
     uint32_t colours[256];
     for (int i = 0; i < 256; ++i) {
         const RGBQUAD& c = image->colours[i];

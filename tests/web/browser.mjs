@@ -53,10 +53,18 @@ export async function launch({ lang = 'en-US' } = {}) {
   return browser;
 }
 
+// A new page with the test hooks the page fills in when it finds them
+// (window.glyphoraTest: the requests it made, its module's memory).
+export async function newTestPage(browser) {
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => { window.glyphoraTest = { record: null }; });
+  return page;
+}
+
 // A page of `width` x `height` CSS pixels at one device pixel each, opened at
 // `url` and ready (the first frame shown).
 export async function openPage(browser, url, { width = 900, height = 600, scale = 1 } = {}) {
-  const page = await browser.newPage();
+  const page = await newTestPage(browser);
   const problems = [];
   page.on('pageerror', (error) => problems.push(error.message));
   page.on('console', (message) => {

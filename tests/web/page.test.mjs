@@ -50,14 +50,14 @@ const clientCells = (page) => page.$eval('#client', (e) => {
 // after the requests the page made so far (as recorded by the page).
 async function compareActions(page, file, actions) {
   const begin = (await view(page)).state;
-  await page.evaluate(() => { window.glyphora.record = []; });
+  await page.evaluate(() => { window.glyphoraTest.record = []; });
   const seen = [];
   for (const action of actions) {
     await action();
-    const record = await page.evaluate(() => window.glyphora.record.length);
+    const record = await page.evaluate(() => window.glyphoraTest.record.length);
     seen.push({ record, ...(await view(page)), hash: (await canvasPixels(page, { hashOnly: true })).hash });
   }
-  const requests = await page.evaluate(() => window.glyphora.record);
+  const requests = await page.evaluate(() => window.glyphoraTest.record);
   const expected = replay(file, begin.view_cols, begin.view_rows, requests);
   for (const [i, got] of seen.entries()) {
     const want = expected[got.record];
@@ -100,8 +100,8 @@ describe('in English', () => {
       () => page.keyboard.press('PageDown'), () => page.keyboard.press('ArrowUp'),
       () => page.keyboard.press('Home'), () => page.keyboard.press('End'),
       () => page.keyboard.press('Escape'), () => page.keyboard.press('PageUp'),
-      async () => { await page.mouse.wheel({ deltaY: 100 }); await page.waitForFunction(() => window.glyphora.record.length > 5); },
-      async () => { await page.mouse.wheel({ deltaY: -200 }); await page.waitForFunction(() => window.glyphora.record.length > 6); },
+      async () => { await page.mouse.wheel({ deltaY: 100 }); await page.waitForFunction(() => window.glyphoraTest.record.length > 5); },
+      async () => { await page.mouse.wheel({ deltaY: -200 }); await page.waitForFunction(() => window.glyphoraTest.record.length > 6); },
       async () => {
         await page.setViewport({ width: 500, height: 300 });
         await page.waitForFunction((c) => window.glyphora.state().view_cols !== c, {}, cols);
@@ -119,13 +119,13 @@ describe('in English', () => {
     const page = await openPage(browser, server.url, { width: 700, height: 400 });
     // As a touchpad gives them: a tenth of a notch at a time.
     const turn = (steps, delta) => page.evaluate((n, d) => {
-      window.glyphora.record = [];
+      window.glyphoraTest.record = [];
       for (let i = 0; i < n; ++i) {
         const event = new WheelEvent('wheel', { deltaY: -d / 1.2, bubbles: true, cancelable: true });
         Object.defineProperty(event, 'wheelDeltaY', { value: d });
         document.getElementById('window').dispatchEvent(event);
       }
-      return window.glyphora.record;
+      return window.glyphoraTest.record;
     }, steps, delta);
     assert.deepEqual(await turn(9, -12), []);
     assert.deepEqual(await turn(1, -12), ['wheel -120']);
@@ -335,7 +335,7 @@ describe('in English', () => {
     const page = await openPage(browser, server.url);
     const labels = await page.$$eval('#menubar button', (b) => b.map((e) => e.textContent));
     assert.deepEqual(labels, ['File', 'Open...', 'View', 'Wrap lines', 'Help', 'About...']);
-    assert.equal(await page.title(), 'Glyphora v0.1.9', 'the program\'s window title');
+    assert.equal(await page.title(), 'glyphora.ans — Glyphora', 'the file, then the program');
     await page.click('#menu-view');
     await page.click('#item-wrap');
     assert.equal(await page.$eval('#item-wrap', (e) => e.getAttribute('aria-checked')), 'true');
