@@ -2,6 +2,7 @@
 // goes to the program's own Viewer in glyphora.wasm; this script only turns
 // browser events into the window messages' requests, and shows what the
 // Viewer presented (the canvas) and its scroll bars' records (the bars).
+import { applyUpdate, readPixels } from './canvas_update.js';
 
 const CELL_WIDTH = 8;
 const CELL_HEIGHT = 16;
@@ -74,10 +75,11 @@ const text = TEXTS[language];
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('view');
+const viewPainter = makePainter(canvas, true);
+const aboutPainter = makePainter($('about-art'), false);
 const client = $('client');
 const status = $('status');
 let wasm = null;  // the module's exports
-let shownPresent = -1;
 // Opens wait for the module and the view (started() lets them through), then
 // for each other: the module's input buffer is shared.
 let started;
@@ -132,31 +134,67 @@ function placeOnDevicePixels(target, ratio) {
   target.style.top = `${shift(box.top)}px`;
 }
 
-// The presented image into a canvas whose every pixel is one device pixel;
-// converted only when it is not the one the canvas already holds.
-function showImage(view, target, { width, height, present }, shown) {
-  if (target.width !== width || target.height !== height) {
-    target.width = width;
-    target.height = height;
-    shown = -1;
+// A canvas's painter: a worker that owns the canvas, so that the canvas's own
+// work is off this thread, or where a browser cannot hand a canvas over, the
+// page itself. read() and painted() are for tests: the canvas's pixels, and
+// a promise kept once the changes so far have reached a frame.
+function makePainter(target, inWorker) {
+  let worker = null;
+  let context = null;
+  if (inWorker && target.transferControlToOffscreen) {
+    worker = new Worker('painter.js', { type: 'module' });
+    const offscreen = target.transferControlToOffscreen();
+    worker.postMessage({ canvas: offscreen }, [offscreen]);
+  } else {
+    context = target.getContext('2d', { alpha: false });
   }
+  let asked = 0;
+  const answers = new Map();
+  worker?.addEventListener('message', ({ data }) => {
+    const id = data.read || data.painted;
+    answers.get(id)?.(data);
+    answers.delete(id);
+  });
+  const ask = (what) => new Promise((resolve) => {
+    answers.set(++asked, resolve);
+    worker.postMessage({ [what]: asked });
+  });
+  return {
+    update: (change) => (worker ? worker.postMessage({ update: change }, change.pixels ? [change.pixels] : [])
+      : applyUpdate(target, context, change)),
+    read: () => (worker ? ask('read') : Promise.resolve(readPixels(target, context))),
+    painted: () => (worker ? ask('painted') : new Promise((resolve) => requestAnimationFrame(() => resolve()))),
+  };
+}
+
+// The presented image into a canvas whose every pixel is one device pixel,
+// handed over only when it is not the one the canvas already holds. `hint` is
+// the shift in pixels the last request should have made (the module checks
+// it): then only the strip that came into view is converted and put.
+function showImage(view, target, painter, { width, height, present }, shown, hint) {
   const ratio = window.devicePixelRatio || 1;
   target.style.width = `${width / ratio}px`;
   target.style.height = `${height / ratio}px`;
   placeOnDevicePixels(target, ratio);
-  if (width > 0 && height > 0 && present !== shown) {
-    const pixels = wasm.gw_pixels(view) >>> 0;
-    if (pixels !== 0) {
-      const rgba = new Uint8ClampedArray(wasm.memory.buffer, pixels, width * height * 4);
-      target.getContext('2d', { alpha: false }).putImageData(new ImageData(rgba, width, height), 0, 0);
-    }
-  }
-  return present;
+  if (present === shown.present && width === shown.width && height === shown.height) return shown;
+  const at = wasm.gw_update(view, hint.x, hint.y) >>> 0;
+  if (at === 0) return shown;  // no memory to convert it: the canvas stays as it was
+  const [w, h, dx, dy, x, y, putWidth, putHeight] = new Int32Array(wasm.memory.buffer, at, 8);
+  const from = wasm.gw_update_pixels(view) >>> 0;
+  const pixels = putWidth > 0 && putHeight > 0
+    ? bytesOf().slice(from, from + putWidth * putHeight * 4).buffer : null;
+  painter.update({ width: w, height: h, dx, dy, x, y, w: putWidth, h: putHeight, pixels });
+  return { present, width, height };
 }
+
+let shownView = { present: -1, width: 0, height: 0 };
+let lastPlace = { top: 0, left: 0 };
 
 function draw() {
   const { state: s, image, bars } = readState();
-  shownPresent = showImage(0, canvas, image, shownPresent);
+  const hint = { x: (lastPlace.left - s.left_col) * CELL_WIDTH, y: (lastPlace.top - s.top_row) * CELL_HEIGHT };
+  lastPlace = { top: s.top_row, left: s.left_col };
+  shownView = showImage(0, canvas, viewPainter, image, shownView, hint);
   drawBar($('hbar'), bars.horizontal, HORIZONTAL);
   drawBar($('vbar'), bars.vertical, VERTICAL);
   setChecks(s);
@@ -794,10 +832,11 @@ function wireMenus() {
   });
 }
 
-let aboutShown = -1;
+let aboutShown = null;
 async function showAbout() {
   const dialog = $('about');
-  if (aboutShown < 0) {
+  if (aboutShown === null) {
+    aboutShown = { present: -1, width: 0, height: 0 };
     // The About picture is the program's own art drawn by a second view of
     // exactly its size, as the program's picture was made.
     if (wasm.gw_start(1, ABOUT_COLS, ABOUT_ROWS) !== 1) return;
@@ -816,7 +855,7 @@ async function showAbout() {
       wasm.gw_open(1, bytes.length);
     });
   }
-  aboutShown = showImage(1, $('about-art'), readState(1).image, aboutShown);
+  aboutShown = showImage(1, $('about-art'), aboutPainter, readState(1).image, aboutShown, { x: 0, y: 0 });
   dialog.showModal();
   $('about-ok').focus();
 }
@@ -1047,6 +1086,8 @@ async function start() {
   if (testHooks) {
     testHooks.memoryBytes = () => wasm.memory.buffer.byteLength;
     testHooks.exports = wasm;
+    testHooks.readCanvas = viewPainter.read;
+    testHooks.painted = viewPainter.painted;
   }
   const cells = clientCells(...clientDeviceSize());
   if (wasm.gw_start(0, ...cells) !== 1) {

@@ -19,8 +19,15 @@ namespace {
 struct Window {
     Viewer* viewer = nullptr;
     HWND handle = nullptr;
-    uint8_t* rgba = nullptr;  // the presented image in RGBA, for a canvas
+    uint8_t* rgba = nullptr;  // the part of the image a canvas is to take, in RGBA
     uint64_t rgba_bytes = 0;
+    // What the page's canvas holds: the image as last handed over, and its colours.
+    uint8_t* shown = nullptr;
+    uint64_t shown_bytes = 0;
+    uint32_t shown_width = 0;
+    uint32_t shown_height = 0;
+    bool shown_valid = false;
+    RGBQUAD shown_colours[256] = {};
 };
 
 Window windows[2];
@@ -48,13 +55,25 @@ bool reserve_rgba(Window& w, uint64_t count) {
     return true;
 }
 
+// The same for the copy of what the canvas holds.
+bool reserve_shown(Window& w, uint64_t count) {
+    if (w.shown_bytes >= count) return true;
+    uint8_t* grown = new (std::nothrow) uint8_t[count];
+    if (!grown) return false;
+    delete[] w.shown;
+    w.shown = grown;
+    w.shown_bytes = count;
+    w.shown_valid = false;
+    return true;
+}
+
 // Whether a view of columns x rows can be shown: its frame, the image it is
 // presented as, and that image in RGBA all get their memory first, so that a
 // resize either happens whole or leaves the view as it was.
 bool room_for_view(Window& w, uint32_t columns, uint32_t rows) {
     const CellSize wanted = fit_cells(columns, rows, kMaxFrameBytes);
     const uint64_t count = uint64_t(wanted.columns) * wanted.rows * kCellBytes;
-    if (!reserve_rgba(w, count)) return false;
+    if (!reserve_rgba(w, count) || !reserve_shown(w, count)) return false;
     const PresentedImage* image = presented_image(w.handle);
     if (!image || image->pixels.capacity() < count) {
         void* room = std::malloc(count > 0 ? count : 1);
@@ -212,28 +231,139 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
     return state_fields;
 }
 
-// The presented image as RGBA, width x height x 4 bytes (the size gw_state
-// gives while the view has cells), or null when nothing was presented or
-// there is no memory for it. The buffer only grows, so a window of one size
-// converts without allocating.
-EMSCRIPTEN_KEEPALIVE const uint8_t* gw_pixels(uint32_t n) {
-    Window* w = window_at(n);
-    const PresentedImage* image = w ? presented_image(w->handle) : nullptr;
-    if (!image) return nullptr;
-    const uint64_t count = uint64_t(image->width) * image->height;
-    if (image->pixels.size() != count) return nullptr;
-    if (!reserve_rgba(*w, count)) return nullptr;
+}  // extern "C"
+
+// A change of the canvas, as gw_update hands it over: the canvas's size, a
+// shift of what it holds by whole pixels, then a rectangle to put, whose RGBA
+// pixels are in the window's buffer.
+namespace {
+
+enum UpdateField : uint32_t { kWidth, kHeight, kShiftX, kShiftY, kPutX, kPutY, kPutWidth, kPutHeight,
+                              kUpdateFields };
+int32_t update_fields[kUpdateFields];
+
+bool same_bytes(const uint8_t* a, const uint8_t* b, uint64_t count) {
+    uint64_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return false;
+    }
+    for (; i < count; ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
+// Whether `now` is `before` moved by dx or dy pixels (one of them 0) where the two
+// overlap: then only the uncovered strip has to be put.
+bool shifted(const uint8_t* now, const uint8_t* before, uint32_t width, uint32_t height, int32_t dx,
+             int32_t dy) {
+    if (dy != 0) {
+        const uint64_t rows = height - static_cast<uint32_t>(dy > 0 ? dy : -dy);
+        const uint64_t moved = uint64_t(dy > 0 ? dy : -dy) * width;
+        return dy > 0 ? same_bytes(now + moved, before, rows * width)
+                      : same_bytes(now, before + moved, rows * width);
+    }
+    const uint32_t by = static_cast<uint32_t>(dx > 0 ? dx : -dx);
+    for (uint64_t y = 0; y < height; ++y) {
+        const uint8_t* a = now + y * width;
+        const uint8_t* b = before + y * width;
+        if (!(dx > 0 ? same_bytes(a + by, b, width - by) : same_bytes(a, b + by, width - by)))
+            return false;
+    }
+    return true;
+}
+
+void to_rgba(const PresentedImage& image, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+             uint8_t* out) {
     uint32_t colours[256];
     for (int i = 0; i < 256; ++i) {
-        const RGBQUAD& c = image->colours[i];
+        const RGBQUAD& c = image.colours[i];
         // Little-endian RGBA, as ImageData holds it, opaque.
         colours[i] = uint32_t{c.rgbRed} | uint32_t{c.rgbGreen} << 8 | uint32_t{c.rgbBlue} << 16 |
                      0xFF000000u;
     }
-    const uint8_t* from = image->pixels.data();
-    uint32_t* to = reinterpret_cast<uint32_t*>(w->rgba);
-    for (uint64_t i = 0; i < count; ++i) to[i] = colours[from[i]];
-    return w->rgba;
+    uint32_t* to = reinterpret_cast<uint32_t*>(out);
+    for (uint32_t row = 0; row < height; ++row) {
+        const uint8_t* from = image.pixels.data() + uint64_t(y + row) * image.width + x;
+        for (uint32_t i = 0; i < width; ++i) *to++ = colours[from[i]];
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+// What the page's canvas must do to show the presented image: the fields
+// above, or null when there is no memory for it (the canvas stays as it was).
+// (hint_x, hint_y) is the shift the page expects from the request just made,
+// in pixels; it is checked against what the canvas holds, so a wrong one costs
+// time only. Otherwise only the rows that changed are put.
+EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n, int32_t hint_x, int32_t hint_y) {
+    std::memset(update_fields, 0, sizeof update_fields);
+    Window* w = window_at(n);
+    if (!w) return update_fields;
+    const PresentedImage* image = presented_image(w->handle);
+    const Viewer& v = *w->viewer;
+    // A view of no cells shows nothing, whatever was presented before it.
+    if (!image || v.view_cols == 0 || v.view_rows == 0 || image->width == 0) {
+        w->shown_valid = false;
+        return update_fields;
+    }
+    const uint32_t width = image->width;
+    const uint32_t height = image->height;
+    const uint64_t count = uint64_t(width) * height;
+    if (image->pixels.size() != count || !reserve_shown(*w, count)) return nullptr;
+    update_fields[kWidth] = static_cast<int32_t>(width);
+    update_fields[kHeight] = static_cast<int32_t>(height);
+
+    const bool same = w->shown_valid && w->shown_width == width && w->shown_height == height &&
+                      std::memcmp(w->shown_colours, image->colours, sizeof image->colours) == 0;
+    const bool one_way = (hint_x == 0) != (hint_y == 0) && uint32_t(hint_x < 0 ? -hint_x : hint_x) < width &&
+                         uint32_t(hint_y < 0 ? -hint_y : hint_y) < height;
+    uint32_t x = 0, y = 0, put_width = width, put_height = height;
+    if (same && one_way && shifted(image->pixels.data(), w->shown, width, height, hint_x, hint_y)) {
+        update_fields[kShiftX] = hint_x;
+        update_fields[kShiftY] = hint_y;
+        if (hint_y != 0) {
+            put_height = static_cast<uint32_t>(hint_y > 0 ? hint_y : -hint_y);
+            y = hint_y > 0 ? 0 : height - put_height;
+        } else {
+            put_width = static_cast<uint32_t>(hint_x > 0 ? hint_x : -hint_x);
+            x = hint_x > 0 ? 0 : width - put_width;
+        }
+    } else if (same) {
+        // The rows from the first that changed to the last.
+        const uint8_t* now = image->pixels.data();
+        uint32_t first = 0, last = height;
+        while (first < height && same_bytes(now + uint64_t(first) * width, w->shown + uint64_t(first) * width, width))
+            ++first;
+        while (last > first &&
+               same_bytes(now + uint64_t(last - 1) * width, w->shown + uint64_t(last - 1) * width, width))
+            --last;
+        y = first;
+        put_height = last - first;
+    }
+    if (!reserve_rgba(*w, uint64_t(put_width) * put_height)) return nullptr;
+    to_rgba(*image, x, y, put_width, put_height, w->rgba);
+    std::memcpy(w->shown, image->pixels.data(), count);
+    std::memcpy(w->shown_colours, image->colours, sizeof image->colours);
+    w->shown_width = width;
+    w->shown_height = height;
+    w->shown_valid = true;
+    update_fields[kPutX] = static_cast<int32_t>(x);
+    update_fields[kPutY] = static_cast<int32_t>(y);
+    update_fields[kPutWidth] = static_cast<int32_t>(put_width);
+    update_fields[kPutHeight] = static_cast<int32_t>(put_height);
+    return update_fields;
+}
+
+// Where gw_update put the RGBA pixels of its rectangle.
+EMSCRIPTEN_KEEPALIVE const uint8_t* gw_update_pixels(uint32_t n) {
+    Window* w = window_at(n);
+    return w ? w->rgba : nullptr;
 }
 
 }  // extern "C"

@@ -79,14 +79,17 @@ export async function openPage(browser, url, { width = 900, height = 600, scale 
 
 // The canvas as the page shows it: size in canvas pixels and in CSS pixels,
 // and its RGB bytes (base64) or only their FNV-1a hash, as web_replay hashes.
+// The view's canvas is read where it is painted (the painter worker), after
+// every change asked for so far.
 export function canvasPixels(page, { hashOnly = false, id = 'view' } = {}) {
-  return page.evaluate((hashOnly, id) => {
+  return page.evaluate(async (hashOnly, id) => {
     const canvas = document.getElementById(id);
-    const { width, height } = canvas;
+    const { width, height, rgba } = id === 'view' ? await window.glyphoraTest.readCanvas()
+      : { width: canvas.width, height: canvas.height,
+        rgba: canvas.width && canvas.height ? canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data : [] };
     const box = canvas.getBoundingClientRect();
     const result = { width, height, cssWidth: box.width, cssHeight: box.height, hash: 0 };
     if (width === 0 || height === 0) return result;
-    const rgba = canvas.getContext('2d').getImageData(0, 0, width, height).data;
     let hash = 2166136261;
     const rgb = hashOnly ? null : new Uint8Array(width * height * 3);
     for (let i = 0, j = 0; i < rgba.length; i += 4) {

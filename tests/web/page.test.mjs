@@ -7,7 +7,7 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { canvasPixels, launch, openBytes, openPage, root, serve } from './browser.mjs';
+import { canvasPixels, launch, newTestPage, openBytes, openPage, root, serve } from './browser.mjs';
 import { replay, shot } from './native.mjs';
 
 const sample = path.join(root, 'samples/glyphora.ans');
@@ -77,7 +77,7 @@ async function thumbCentre(page, bar) {
 
 describe('in English', () => {
   test('the first frame is the bundled sample at the window\'s size, with nothing fetched elsewhere', async () => {
-    const page = await browser.newPage();
+    const page = await newTestPage(browser);
     const requests = [];
     page.on('request', (request) => requests.push(request.url()));
     await page.setViewport({ width: 900, height: 600 });
@@ -228,7 +228,7 @@ describe('in English', () => {
   });
 
   test('a file dropped while a ?file= link is still coming stays shown', async () => {
-    const page = await browser.newPage();
+    const page = await newTestPage(browser);
     await page.setRequestInterception(true);
     let answered;
     const slow = new Promise((resolve) => { answered = resolve; });
@@ -258,7 +258,7 @@ describe('in English', () => {
   });
 
   test('the view follows the window while a ?file= link is still coming', async () => {
-    const page = await browser.newPage();
+    const page = await newTestPage(browser);
     await page.setRequestInterception(true);
     page.on('request', (request) => {
       if (!request.url().endsWith('/slow.ans')) return request.continue();
@@ -348,7 +348,7 @@ describe('in English', () => {
   });
 
   test('the menus answer nothing, and break nothing, before the module has started', async () => {
-    const page = await browser.newPage();
+    const page = await newTestPage(browser);
     const problems = [];
     page.on('pageerror', (error) => problems.push(error.message));
     await page.setRequestInterception(true);
@@ -423,7 +423,7 @@ describe('in Polish', () => {
   after(async () => { await polish?.close(); });
 
   test('the menus and messages are Polish when the browser\'s first language is', async () => {
-    const page = await polish.newPage();
+    const page = await newTestPage(polish);
     await page.evaluateOnNewDocument(() => {
       Object.defineProperty(navigator, 'languages', { get: () => ['pl-PL', 'en-US'] });
     });
@@ -440,7 +440,7 @@ describe('in Polish', () => {
     let page = await openPage(polish, server.url);
     assert.equal(await page.$eval('#menu-file', (e) => e.textContent), 'Plik');
     await page.close();
-    page = await browser.newPage();
+    page = await newTestPage(browser);
     await page.evaluateOnNewDocument(() => {
       Object.defineProperty(navigator, 'languages', { get: () => ['en-GB', 'pl-PL'] });
     });
