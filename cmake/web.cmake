@@ -26,8 +26,7 @@ target_link_options(glyphora PRIVATE ${WEB_OPTIONS} --no-entry -sSTANDALONE_WASM
   -sENVIRONMENT=web -sSUPPORT_ERRNO=0)
 
 set(WEB_DIR ${PROJECT_BINARY_DIR}/site)
-set(WEB_FILES ${PROJECT_SOURCE_DIR}/web/glyphora.js ${PROJECT_SOURCE_DIR}/web/glyphora.css
-              ${PROJECT_SOURCE_DIR}/web/painter.js ${PROJECT_SOURCE_DIR}/web/canvas_update.js)
+set(WEB_FILES ${PROJECT_SOURCE_DIR}/web/glyphora.js ${PROJECT_SOURCE_DIR}/web/glyphora.css)
 # The page's title is the program's window title, version and all.
 configure_file(${PROJECT_SOURCE_DIR}/web/index.html ${WEB_DIR}/index.html @ONLY)
 # The static folder, refreshed on every build (copy_if_different): the page,

@@ -2,7 +2,6 @@
 // goes to the program's own Viewer in glyphora.wasm; this script only turns
 // browser events into the window messages' requests, and shows what the
 // Viewer presented (the canvas) and its scroll bars' records (the bars).
-import { applyUpdate, readPixels } from './canvas_update.js';
 
 const CELL_WIDTH = 8;
 const CELL_HEIGHT = 16;
@@ -75,8 +74,6 @@ const text = TEXTS[language];
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('view');
-const viewPainter = makePainter(canvas, true);
-const aboutPainter = makePainter($('about-art'), false);
 const client = $('client');
 const status = $('status');
 let wasm = null;  // the module's exports
@@ -124,77 +121,65 @@ function readState(view = 0) {
 const state = () => readState().state;
 const barRecords = () => readState().bars;
 
+// A canvas's CSS length for `device` device pixels, and the device pixels it
+// then has: the shortest whole number of CSS pixels that is also a whole
+// number of device pixels, so the browser neither rounds the box nor scales
+// the picture in it (the few pixels past the picture stay black). At ratios
+// with no such length near, the exact quotient.
+function cssLength(device, ratio) {
+  if (device === 0) return [0, 0];
+  for (let css = Math.ceil(device / ratio - 1e-6); css <= device / ratio + 64; css++) {
+    const pixels = css * ratio;
+    if (Math.abs(pixels - Math.round(pixels)) < 1e-6) return [css, Math.round(pixels)];
+  }
+  return [device / ratio, device];
+}
+
 // The canvas moved by less than a device pixel, to start on a whole one: where
 // the browser scales CSS pixels after laying them out, a canvas that starts
 // between device pixels would be resampled, doubling a row or a column.
 function placeOnDevicePixels(target, ratio) {
-  const box = target.parentElement.getBoundingClientRect();
+  const box = measure(`${target.id} place`, () => target.parentElement.getBoundingClientRect());
   const shift = (at) => (Math.ceil(at * ratio - 0.001) - at * ratio) / ratio;
-  target.style.left = `${shift(box.left)}px`;
-  target.style.top = `${shift(box.top)}px`;
-}
-
-// A canvas's painter: a worker that owns the canvas, so that the canvas's own
-// work is off this thread, or where a browser cannot hand a canvas over, the
-// page itself. read() and painted() are for tests: the canvas's pixels, and
-// a promise kept once the changes so far have reached a frame.
-function makePainter(target, inWorker) {
-  let worker = null;
-  let context = null;
-  if (inWorker && target.transferControlToOffscreen) {
-    worker = new Worker('painter.js', { type: 'module' });
-    const offscreen = target.transferControlToOffscreen();
-    worker.postMessage({ canvas: offscreen }, [offscreen]);
-  } else {
-    context = target.getContext('2d', { alpha: false });
-  }
-  let asked = 0;
-  const answers = new Map();
-  worker?.addEventListener('message', ({ data }) => {
-    const id = data.read || data.painted;
-    answers.get(id)?.(data);
-    answers.delete(id);
-  });
-  const ask = (what) => new Promise((resolve) => {
-    answers.set(++asked, resolve);
-    worker.postMessage({ [what]: asked });
-  });
-  return {
-    update: (change) => (worker ? worker.postMessage({ update: change }, change.pixels ? [change.pixels] : [])
-      : applyUpdate(target, context, change)),
-    read: () => (worker ? ask('read') : Promise.resolve(readPixels(target, context))),
-    painted: () => (worker ? ask('painted') : new Promise((resolve) => requestAnimationFrame(() => resolve()))),
-  };
+  setStyle(target, 'left', `${shift(box.left)}px`);
+  setStyle(target, 'top', `${shift(box.top)}px`);
 }
 
 // The presented image into a canvas whose every pixel is one device pixel,
-// handed over only when it is not the one the canvas already holds. `hint` is
-// the shift in pixels the last request should have made (the module checks
-// it): then only the strip that came into view is converted and put.
-function showImage(view, target, painter, { width, height, present }, shown, hint) {
+// handed over only when it is not the one the canvas already holds, and then
+// only the rows that changed (none, for a step that moved nothing). The
+// canvas is drawn here, not by a worker's OffscreenCanvas: the compositor
+// filters a worker's canvas where the browser scales the page after layout
+// (DevTools' emulated ratios), and the art would not be exact there.
+function showImage(view, target, { width, height, present }, shown) {
   const ratio = window.devicePixelRatio || 1;
-  target.style.width = `${width / ratio}px`;
-  target.style.height = `${height / ratio}px`;
+  const [cssWidth, deviceWidth] = cssLength(width, ratio);
+  const [cssHeight, deviceHeight] = cssLength(height, ratio);
+  setStyle(target, 'width', `${cssWidth}px`);
+  setStyle(target, 'height', `${cssHeight}px`);
   placeOnDevicePixels(target, ratio);
-  if (present === shown.present && width === shown.width && height === shown.height) return shown;
-  const at = wasm.gw_update(view, hint.x, hint.y) >>> 0;
+  const sized = target.width === deviceWidth && target.height === deviceHeight;
+  if (sized && present === shown.present && width === shown.width && height === shown.height) return shown;
+  if (!sized) {
+    target.width = deviceWidth;
+    target.height = deviceHeight;
+    wasm.gw_forget(view);  // the canvas is cleared: all of the picture is put again
+  }
+  const at = wasm.gw_update(view) >>> 0;
   if (at === 0) return shown;  // no memory to convert it: the canvas stays as it was
-  const [w, h, dx, dy, x, y, putWidth, putHeight] = new Int32Array(wasm.memory.buffer, at, 8);
-  const from = wasm.gw_update_pixels(view) >>> 0;
-  const pixels = putWidth > 0 && putHeight > 0
-    ? bytesOf().slice(from, from + putWidth * putHeight * 4).buffer : null;
-  painter.update({ width: w, height: h, dx, dy, x, y, w: putWidth, h: putHeight, pixels });
+  const [w, , y, rows] = new Int32Array(wasm.memory.buffer, at, 4);
+  if (rows > 0) {
+    const pixels = new Uint8ClampedArray(wasm.memory.buffer, wasm.gw_update_pixels(view) >>> 0, w * rows * 4);
+    target.getContext('2d', { alpha: false }).putImageData(new ImageData(pixels, w, rows), 0, y);
+  }
   return { present, width, height };
 }
 
 let shownView = { present: -1, width: 0, height: 0 };
-let lastPlace = { top: 0, left: 0 };
 
 function draw() {
   const { state: s, image, bars } = readState();
-  const hint = { x: (lastPlace.left - s.left_col) * CELL_WIDTH, y: (lastPlace.top - s.top_row) * CELL_HEIGHT };
-  lastPlace = { top: s.top_row, left: s.left_col };
-  shownView = showImage(0, canvas, viewPainter, image, shownView, hint);
+  shownView = showImage(0, canvas, image, shownView);
   drawBar($('hbar'), bars.horizontal, HORIZONTAL);
   drawBar($('vbar'), bars.vertical, VERTICAL);
   setChecks(s);
@@ -202,9 +187,28 @@ function draw() {
 
 // ---- Scroll bars, drawn from the virtual window's records ----
 
+// What draws read of the layout, measured again only after the window
+// changed (layoutEpoch moves on), so that a step forces no layout.
+let layoutEpoch = 0;
+const measured = new Map();
+function measure(key, read) {
+  const known = measured.get(key);
+  if (known && known.epoch === layoutEpoch) return known.value;
+  const value = read();
+  measured.set(key, { epoch: layoutEpoch, value });
+  return value;
+}
+
+// Sets a style property only when it changes, which is what a step leaves alone.
+function setStyle(element, property, value) {
+  if (element.style[property] !== value) element.style[property] = value;
+}
+
 function barGeometry(element, record, bar) {
-  const track = element.querySelector('.track');
-  const length = bar === VERTICAL ? track.clientHeight : track.clientWidth;
+  const length = measure(element.id, () => {
+    const track = element.querySelector('.track');
+    return bar === VERTICAL ? track.clientHeight : track.clientWidth;
+  });
   const span = Math.max(record.max - record.min + 1, 1);
   const page = Math.min(record.page, span);
   const thumb = Math.min(length, Math.max(8, Math.round(length * (page || 1) / span)));
@@ -218,8 +222,8 @@ function drawBar(element, record, bar) {
   element.classList.toggle('disabled', !record.enabled);
   const g = barGeometry(element, record, bar);
   const thumb = element.querySelector('.thumb');
-  thumb.style[bar === VERTICAL ? 'top' : 'left'] = `${g.offset}px`;
-  thumb.style[bar === VERTICAL ? 'height' : 'width'] = `${g.thumb}px`;
+  setStyle(thumb, bar === VERTICAL ? 'top' : 'left', `${g.offset}px`);
+  setStyle(thumb, bar === VERTICAL ? 'height' : 'width', `${g.thumb}px`);
 }
 
 const currentRecord = (bar) => barRecords()[bar === VERTICAL ? 'vertical' : 'horizontal'];
@@ -321,6 +325,7 @@ function clientDeviceSize() {
 function followClientSize(cells) {
   let reported = cells.join('x');
   const check = () => {
+    ++layoutEpoch;
     // Measured as at the start (CSS size times the ratio), so that the two
     // always agree, even where the browser's own device-pixel box does not.
     const [cols, rows] = clientCells(...clientDeviceSize());
@@ -855,7 +860,7 @@ async function showAbout() {
       wasm.gw_open(1, bytes.length);
     });
   }
-  aboutShown = showImage(1, $('about-art'), aboutPainter, readState(1).image, aboutShown, { x: 0, y: 0 });
+  aboutShown = showImage(1, $('about-art'), readState(1).image, aboutShown);
   dialog.showModal();
   $('about-ok').focus();
 }
@@ -1086,8 +1091,8 @@ async function start() {
   if (testHooks) {
     testHooks.memoryBytes = () => wasm.memory.buffer.byteLength;
     testHooks.exports = wasm;
-    testHooks.readCanvas = viewPainter.read;
-    testHooks.painted = viewPainter.painted;
+    // Kept once the changes so far have reached a frame.
+    testHooks.painted = () => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
   }
   const cells = clientCells(...clientDeviceSize());
   if (wasm.gw_start(0, ...cells) !== 1) {

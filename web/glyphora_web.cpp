@@ -233,17 +233,15 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
 
 }  // extern "C"
 
-// A change of the canvas, as gw_update hands it over: the canvas's size, a
-// shift of what it holds by whole pixels, then a rectangle to put, whose RGBA
-// pixels are in the window's buffer.
+// A change of the canvas, as gw_update hands it over: the canvas's size, then
+// the band of rows to put, whose RGBA pixels are in the window's buffer.
 namespace {
 
-enum UpdateField : uint32_t { kWidth, kHeight, kShiftX, kShiftY, kPutX, kPutY, kPutWidth, kPutHeight,
-                              kUpdateFields };
+enum UpdateField : uint32_t { kWidth, kHeight, kPutY, kPutRows, kUpdateFields };
 int32_t update_fields[kUpdateFields];
 
-bool same_bytes(const uint8_t* a, const uint8_t* b, uint64_t count) {
-    uint64_t i = 0;
+bool same_row(const uint8_t* a, const uint8_t* b, uint32_t count) {
+    uint32_t i = 0;
     for (; i + 8 <= count; i += 8) {
         uint64_t x, y;
         std::memcpy(&x, a + i, 8);
@@ -256,28 +254,7 @@ bool same_bytes(const uint8_t* a, const uint8_t* b, uint64_t count) {
     return true;
 }
 
-// Whether `now` is `before` moved by dx or dy pixels (one of them 0) where the two
-// overlap: then only the uncovered strip has to be put.
-bool shifted(const uint8_t* now, const uint8_t* before, uint32_t width, uint32_t height, int32_t dx,
-             int32_t dy) {
-    if (dy != 0) {
-        const uint64_t rows = height - static_cast<uint32_t>(dy > 0 ? dy : -dy);
-        const uint64_t moved = uint64_t(dy > 0 ? dy : -dy) * width;
-        return dy > 0 ? same_bytes(now + moved, before, rows * width)
-                      : same_bytes(now, before + moved, rows * width);
-    }
-    const uint32_t by = static_cast<uint32_t>(dx > 0 ? dx : -dx);
-    for (uint64_t y = 0; y < height; ++y) {
-        const uint8_t* a = now + y * width;
-        const uint8_t* b = before + y * width;
-        if (!(dx > 0 ? same_bytes(a + by, b, width - by) : same_bytes(a, b + by, width - by)))
-            return false;
-    }
-    return true;
-}
-
-void to_rgba(const PresentedImage& image, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
-             uint8_t* out) {
+void to_rgba(const PresentedImage& image, uint32_t first_row, uint32_t rows, uint8_t* out) {
     uint32_t colours[256];
     for (int i = 0; i < 256; ++i) {
         const RGBQUAD& c = image.colours[i];
@@ -285,23 +262,21 @@ void to_rgba(const PresentedImage& image, uint32_t x, uint32_t y, uint32_t width
         colours[i] = uint32_t{c.rgbRed} | uint32_t{c.rgbGreen} << 8 | uint32_t{c.rgbBlue} << 16 |
                      0xFF000000u;
     }
+    const uint64_t count = uint64_t(rows) * image.width;
+    const uint8_t* from = image.pixels.data() + uint64_t(first_row) * image.width;
     uint32_t* to = reinterpret_cast<uint32_t*>(out);
-    for (uint32_t row = 0; row < height; ++row) {
-        const uint8_t* from = image.pixels.data() + uint64_t(y + row) * image.width + x;
-        for (uint32_t i = 0; i < width; ++i) *to++ = colours[from[i]];
-    }
+    for (uint64_t i = 0; i < count; ++i) to[i] = colours[from[i]];
 }
 
 }  // namespace
 
 extern "C" {
 
-// What the page's canvas must do to show the presented image: the fields
+// What the page's canvas must take to show the presented image: the fields
 // above, or null when there is no memory for it (the canvas stays as it was).
-// (hint_x, hint_y) is the shift the page expects from the request just made,
-// in pixels; it is checked against what the canvas holds, so a wrong one costs
-// time only. Otherwise only the rows that changed are put.
-EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n, int32_t hint_x, int32_t hint_y) {
+// Only the rows from the first that differs from what the canvas holds to the
+// last are converted, so a request that changed nothing costs the canvas nothing.
+EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n) {
     std::memset(update_fields, 0, sizeof update_fields);
     Window* w = window_at(n);
     if (!w) return update_fields;
@@ -319,48 +294,35 @@ EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n, int32_t hint_x, int32_
     update_fields[kWidth] = static_cast<int32_t>(width);
     update_fields[kHeight] = static_cast<int32_t>(height);
 
-    const bool same = w->shown_valid && w->shown_width == width && w->shown_height == height &&
-                      std::memcmp(w->shown_colours, image->colours, sizeof image->colours) == 0;
-    const bool one_way = (hint_x == 0) != (hint_y == 0) && uint32_t(hint_x < 0 ? -hint_x : hint_x) < width &&
-                         uint32_t(hint_y < 0 ? -hint_y : hint_y) < height;
-    uint32_t x = 0, y = 0, put_width = width, put_height = height;
-    if (same && one_way && shifted(image->pixels.data(), w->shown, width, height, hint_x, hint_y)) {
-        update_fields[kShiftX] = hint_x;
-        update_fields[kShiftY] = hint_y;
-        if (hint_y != 0) {
-            put_height = static_cast<uint32_t>(hint_y > 0 ? hint_y : -hint_y);
-            y = hint_y > 0 ? 0 : height - put_height;
-        } else {
-            put_width = static_cast<uint32_t>(hint_x > 0 ? hint_x : -hint_x);
-            x = hint_x > 0 ? 0 : width - put_width;
-        }
-    } else if (same) {
-        // The rows from the first that changed to the last.
+    uint32_t first = 0, last = height;
+    if (w->shown_valid && w->shown_width == width && w->shown_height == height &&
+        std::memcmp(w->shown_colours, image->colours, sizeof image->colours) == 0) {
         const uint8_t* now = image->pixels.data();
-        uint32_t first = 0, last = height;
-        while (first < height && same_bytes(now + uint64_t(first) * width, w->shown + uint64_t(first) * width, width))
+        while (first < height && same_row(now + uint64_t(first) * width, w->shown + uint64_t(first) * width, width))
             ++first;
         while (last > first &&
-               same_bytes(now + uint64_t(last - 1) * width, w->shown + uint64_t(last - 1) * width, width))
+               same_row(now + uint64_t(last - 1) * width, w->shown + uint64_t(last - 1) * width, width))
             --last;
-        y = first;
-        put_height = last - first;
     }
-    if (!reserve_rgba(*w, uint64_t(put_width) * put_height)) return nullptr;
-    to_rgba(*image, x, y, put_width, put_height, w->rgba);
-    std::memcpy(w->shown, image->pixels.data(), count);
+    if (!reserve_rgba(*w, uint64_t(last - first) * width)) return nullptr;
+    to_rgba(*image, first, last - first, w->rgba);
+    std::memcpy(w->shown + uint64_t(first) * width, image->pixels.data() + uint64_t(first) * width,
+                uint64_t(last - first) * width);
     std::memcpy(w->shown_colours, image->colours, sizeof image->colours);
     w->shown_width = width;
     w->shown_height = height;
     w->shown_valid = true;
-    update_fields[kPutX] = static_cast<int32_t>(x);
-    update_fields[kPutY] = static_cast<int32_t>(y);
-    update_fields[kPutWidth] = static_cast<int32_t>(put_width);
-    update_fields[kPutHeight] = static_cast<int32_t>(put_height);
+    update_fields[kPutY] = static_cast<int32_t>(first);
+    update_fields[kPutRows] = static_cast<int32_t>(last - first);
     return update_fields;
 }
 
-// Where gw_update put the RGBA pixels of its rectangle.
+// The canvas was cleared: the next gw_update hands over the whole picture.
+EMSCRIPTEN_KEEPALIVE void gw_forget(uint32_t n) {
+    if (Window* w = window_at(n)) w->shown_valid = false;
+}
+
+// Where gw_update put the RGBA pixels of its rows.
 EMSCRIPTEN_KEEPALIVE const uint8_t* gw_update_pixels(uint32_t n) {
     Window* w = window_at(n);
     return w ? w->rgba : nullptr;

@@ -32,8 +32,10 @@ export function serve(folder = site) {
 }
 
 // Chromium with nothing of its own on the network; `lang` sets the browser's
-// first language.
-export async function launch({ lang = 'en-US' } = {}) {
+// first language. With `scale`, the screen has that many device pixels to a
+// CSS pixel, as a HiDPI screen has (not DevTools' emulation), and pages keep
+// the window's size (`window`, [width, height] in CSS pixels).
+export async function launch({ lang = 'en-US', scale = 0, window = [900, 600] } = {}) {
   need(chromium, 'install Debian\'s chromium (scripts/setup.sh)');
   const profile = mkdtempSync(path.join(tmpdir(), 'glyphora-chromium-'));
   const browser = await puppeteer.launch({
@@ -42,7 +44,9 @@ export async function launch({ lang = 'en-US' } = {}) {
     userDataDir: profile,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--lang=${lang}`, `--accept-lang=${lang}`],
+      `--lang=${lang}`, `--accept-lang=${lang}`,
+      ...(scale ? [`--force-device-scale-factor=${scale}`, `--window-size=${window.join(',')}`] : [])],
+    defaultViewport: scale ? null : undefined,
     env: { ...process.env, LANGUAGE: lang, LANG: lang === 'pl' ? 'pl_PL.UTF-8' : 'en_US.UTF-8' },
   });
   const close = browser.close.bind(browser);
@@ -79,14 +83,11 @@ export async function openPage(browser, url, { width = 900, height = 600, scale 
 
 // The canvas as the page shows it: size in canvas pixels and in CSS pixels,
 // and its RGB bytes (base64) or only their FNV-1a hash, as web_replay hashes.
-// The view's canvas is read where it is painted (the painter worker), after
-// every change asked for so far.
 export function canvasPixels(page, { hashOnly = false, id = 'view' } = {}) {
-  return page.evaluate(async (hashOnly, id) => {
+  return page.evaluate((hashOnly, id) => {
     const canvas = document.getElementById(id);
-    const { width, height, rgba } = id === 'view' ? await window.glyphoraTest.readCanvas()
-      : { width: canvas.width, height: canvas.height,
-        rgba: canvas.width && canvas.height ? canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data : [] };
+    const { width, height } = canvas;
+    const rgba = width && height ? canvas.getContext('2d').getImageData(0, 0, width, height).data : [];
     const box = canvas.getBoundingClientRect();
     const result = { width, height, cssWidth: box.width, cssHeight: box.height, hash: 0 };
     if (width === 0 || height === 0) return result;
