@@ -21,7 +21,7 @@ done
 stage "web: build"
 bash scripts/web.sh --build-only
 stage "web: test"
-(cd tests/web && node --test --test-concurrency=1 exact.test.mjs page.test.mjs)
+(cd tests/web && node --test --test-concurrency=1 exact.test.mjs page.test.mjs screen.test.mjs menus.test.mjs input.test.mjs)
 
 # The Windows program: cross-compiled, then its tests and the end-to-end test
 # under Wine on one virtual display (the end-to-end test compares with the
