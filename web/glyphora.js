@@ -38,11 +38,12 @@ const TEXTS = {
     'menu-file': 'File', 'item-open': 'Open...', 'menu-view': 'View', 'item-wrap': 'Wrap lines',
     'menu-help': 'Help', 'item-about': 'About...',
     cannot: (name, why) => `Cannot open ${name}: ${why}.`,
-    memory: 'there is not enough memory for it', large: 'it is larger than the viewer can take',
+    // The page's memory, not the machine's: WebAssembly's is 4 GiB at most.
+    memory: 'the page\'s memory (4 GiB at most) cannot hold it', large: 'it is larger than the viewer can take',
     unreadable: 'it cannot be read', fetch: 'the browser could not fetch it',
     status: (code) => `the server answered ${code}`, unnamed: 'the file', dataLink: 'the data: address',
-    noResize: 'The view cannot take the window\'s new size: there is not enough memory for it.',
-    noWrap: 'Cannot wrap lines: there is not enough memory for it.',
+    noResize: 'The view cannot take the window\'s new size: the page\'s memory (4 GiB at most) cannot hold it.',
+    noWrap: 'Cannot wrap lines: the page\'s memory (4 GiB at most) cannot hold the wrapped copy.',
     reading: (name, done, total) => `Reading ${name}: ${mebibytes(done)}${total ? ` of ${mebibytes(total)}` : ''} MiB`,
     decoding: (name) => `Opening ${name}...`,
     aboutName: 'About Glyphora', noFile: 'No file',
@@ -53,11 +54,11 @@ const TEXTS = {
     'menu-file': 'Plik', 'item-open': 'Otwórz...', 'menu-view': 'Widok', 'item-wrap': 'Zawijaj wiersze',
     'menu-help': 'Pomoc', 'item-about': 'O programie...',
     cannot: (name, why) => `Nie można otworzyć ${name}: ${why}.`,
-    memory: 'brak pamięci', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
+    memory: 'pamięć strony (najwyżej 4 GiB) go nie pomieści', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
     unreadable: 'nie da się go odczytać', fetch: 'przeglądarka nie mogła go pobrać',
     status: (code) => `serwer odpowiedział ${code}`, unnamed: 'pliku', dataLink: 'adresu data:',
-    noResize: 'Widok nie przyjmie nowego rozmiaru okna: brak pamięci.',
-    noWrap: 'Nie można zawijać wierszy: brak pamięci.',
+    noResize: 'Widok nie przyjmie nowego rozmiaru okna: pamięć strony (najwyżej 4 GiB) go nie pomieści.',
+    noWrap: 'Nie można zawijać wierszy: pamięć strony (najwyżej 4 GiB) nie pomieści zawiniętej kopii.',
     reading: (name, done, total) => `Wczytywanie ${name}: ${mebibytes(done)}${total ? ` z ${mebibytes(total)}` : ''} MiB`,
     decoding: (name) => `Otwieranie ${name}...`,
     aboutName: 'O programie Glyphora', noFile: 'Brak pliku',
@@ -81,11 +82,8 @@ let wasm = null;  // the module's exports
 // for each other: the module's input buffer is shared.
 let started;
 let opening = new Promise((resolve) => { started = resolve; });
-// Opens asked for so far: a fetch that ends after a later open was asked for
-// (a slow ?file= link, then a drop) is not shown over it.
-let requested = 0;
+let requested = 0;  // opens asked for so far (nextTicket)
 let running = false;  // the module loaded and the view started
-let wheelRest = 0;  // the wheel's turn not yet handed on: less than a notch
 
 // The module imports almost nothing: memory growth needs no notice (views of
 // memory are made afresh on every use) and the rest must never be called.
@@ -406,9 +404,9 @@ const paintPause = () => new Promise((resolve) => {
 
 // ---- Reading a file into the module ----
 
-// Opens asked for so far: a read that ends after a later open was asked for
-// (a slow ?file= link, then a drop) is not shown over it; asking stops the
-// read under way, which would otherwise wait for its next piece first.
+// A read that ends after a later open was asked for (a slow ?file= link, then
+// a drop) is not shown over it; asking stops the read under way, which would
+// otherwise wait for its next piece first.
 let reading = null;
 function nextTicket() {
   reading?.cancel().catch(() => {});
@@ -588,7 +586,7 @@ async function openUrl(link) {
   if (!response.ok) return queued(() => ticket === requested && fail(name, text.status(response.status)));
   const size = declaredLength(response);
   if (size < 0) {
-    await started_;
+    await moduleLoaded;
     const got = await gather(response, name, ticket);
     return queued(() => {
       if (ticket !== requested || got === null) return false;
@@ -1077,11 +1075,11 @@ const api = {
   },
 };
 
-let started_;  // resolves once the module has loaded
+let moduleLoaded;  // resolves once the module has loaded
 
 async function start() {
   const moduleReady = loadModule();
-  started_ = moduleReady.then(() => {}, () => {});
+  moduleLoaded = moduleReady.then(() => {}, () => {});
   // An empty ?file= names no file.
   const link = new URLSearchParams(location.search).get('file') || 'glyphora.ans';
   const opened = openUrl(link);  // fetched while the module compiles

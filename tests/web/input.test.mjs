@@ -177,7 +177,7 @@ describe('refusals', () => {
     const before = { state: await view(page), pixels: await canvasPixels(page, { hashOnly: true }) };
     assert.equal(await page.evaluate(() => window.glyphora.resize(1000, 500)), false);
     assert.deepEqual({ state: await view(page), pixels: await canvasPixels(page, { hashOnly: true }) }, before);
-    assert.equal(await statusLine(page), 'The view cannot take the window\'s new size: there is not enough memory for it.');
+    assert.equal(await statusLine(page), 'The view cannot take the window\'s new size: the page\'s memory (4 GiB at most) cannot hold it.');
     await page.evaluate(() => window.glyphoraTest.exports.gw_drop_input());
     assert.equal(await page.evaluate(() => window.glyphora.resize(1000, 500)), true);
     assert.deepEqual([(await view(page)).view_cols, await statusLine(page)], [1000, 'large.asc']);

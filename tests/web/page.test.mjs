@@ -321,7 +321,7 @@ describe('in English', () => {
       return { opened, written, status: document.getElementById('status').textContent };
     }));
     assert.deepEqual(tries, [
-      { opened: false, written: false, status: 'Cannot open big-4026531840.ans: there is not enough memory for it.' },
+      { opened: false, written: false, status: 'Cannot open big-4026531840.ans: the page\'s memory (4 GiB at most) cannot hold it.' },
       { opened: false, written: false, status: 'Cannot open big-4294967280.ans: it is larger than the viewer can take.' },
     ]);
     assert.deepEqual({ ...(await view(page)), pixels: await canvasPixels(page, { hashOnly: true }) }, before);
