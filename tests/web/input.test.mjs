@@ -131,7 +131,10 @@ describe('long opens', () => {
       const transfer = new DataTransfer();
       transfer.items.add(new File([new Uint8Array(48 << 20).fill(0x41)], 'big.asc'));
       document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-      await new Promise((resolve) => { const done = () => (document.getElementById('status').textContent === 'big.asc' ? resolve() : setTimeout(done, 20)); done(); });
+      await new Promise((resolve) => {
+        new MutationObserver(() => { if (document.getElementById('status').textContent === 'big.asc') resolve(); })
+          .observe(document.getElementById('status'), { childList: true, characterData: true, subtree: true });
+      });
       watch.disconnect();
       return { lines: [...lines].sort(), hidden: bar.hidden };
     });
@@ -181,6 +184,33 @@ describe('refusals', () => {
     await page.evaluate(() => window.glyphoraTest.exports.gw_drop_input());
     assert.equal(await page.evaluate(() => window.glyphora.resize(1000, 500)), true);
     assert.deepEqual([(await view(page)).view_cols, await statusLine(page)], [1000, 'large.asc']);
+    assert.deepEqual(page.problems, []);
+    await page.close();
+  });
+
+  test('Wrap lines on a file whose wrapped copy memory cannot hold leaves the view unwrapped and says why', async () => {
+    const page = await openPage(browser, server.url, { width: 640, height: 300 });
+    const result = await page.evaluate(() => {
+      // Lines of 300 columns: wrapped, they need a copy as large again.
+      const row = new TextEncoder().encode(`${'#'.repeat(298)}\r\n`);
+      const opened = window.glyphora.openWith(0x7F000000, (bytes) => {
+        bytes.set(row);
+        for (let filled = row.length; filled < bytes.length; filled *= 2) {
+          bytes.copyWithin(filled, 0, Math.min(filled, bytes.length - filled));
+        }
+      }, 'long.asc');
+      const before = window.glyphora.state();
+      const wrapped = window.glyphora.setWrap(true);
+      return { opened, wrapped, before, after: window.glyphora.state(),
+        checked: document.getElementById('item-wrap').getAttribute('aria-checked'),
+        status: document.getElementById('status').textContent };
+    });
+    assert.equal(result.opened, true);
+    assert.equal(result.wrapped, false, JSON.stringify(result));
+    assert.deepEqual(result.after, result.before, 'the view as it was');
+    assert.ok(result.after.doc_rows > 7000000 && !result.after.wrap);
+    assert.equal(result.checked, 'false');
+    assert.equal(result.status, 'Cannot wrap lines: the page\'s memory (4 GiB at most) cannot hold the wrapped copy.');
     assert.deepEqual(page.problems, []);
     await page.close();
   });
