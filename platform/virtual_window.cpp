@@ -1,7 +1,9 @@
 #include "platform/virtual_window.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -37,6 +39,21 @@ VirtualScrollBar* bar_of(HWND window, int bar) {
     VirtualWindow* w = window_of(window);
     if (!w || (bar != SB_HORZ && bar != SB_VERT)) return nullptr;
     return &w->bars[bar];
+}
+
+// Sizes the image's pixels to `count`, or leaves it empty and answers false
+// when memory runs short: a build without exceptions ends the program when a
+// vector cannot grow, so the memory is asked for first. The old pixels go
+// before, being replaced either way.
+bool fit_pixels(std::vector<uint8_t>& pixels, size_t count) {
+    if (count > pixels.capacity()) {
+        std::vector<uint8_t>().swap(pixels);
+        void* room = std::malloc(count);
+        if (!room) return false;
+        std::free(room);
+    }
+    pixels.resize(count);
+    return true;
 }
 
 // Win32 keeps the position within the thumb's reach: min .. max - page + 1.
@@ -97,13 +114,18 @@ int WINAPI StretchDIBits(HDC dc, int x_dest, int y_dest, int dest_width, int des
     // One image per window, refilled: a large view is presented on every
     // step, and a fresh zero-filled copy each time would cost more than
     // composing it.
-    if (!w->image) w->image = std::make_unique<PresentedImage>();
+    if (!w->image) w->image.reset(new (std::nothrow) PresentedImage);
     PresentedImage* image = w->image.get();
+    if (!image) return 0;
+    if (!fit_pixels(image->pixels, size_t(src_width) * size_t(src_height))) {
+        image->width = 0;
+        image->height = 0;
+        return 0;
+    }
     image->width = static_cast<uint32_t>(src_width);
     image->height = static_cast<uint32_t>(src_height);
     image->dest_x = x_dest;
     image->dest_y = y_dest;
-    image->pixels.resize(size_t(src_width) * size_t(src_height));
     const uint64_t stride = (uint64_t(dib_width) + 3) & ~uint64_t(3);  // DIB rows are 4-byte aligned
     const uint8_t* src = static_cast<const uint8_t*>(bits);
     for (int y = 0; y < src_height; ++y) {

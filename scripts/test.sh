@@ -22,7 +22,8 @@ stage "web: build"
 bash scripts/web.sh --build-only
 stage "web: test"
 # A test that hangs fails after ten minutes instead of holding the suite.
-(cd tests/web && node --test --test-concurrency=1 --test-timeout=600000 exact.test.mjs page.test.mjs zip.test.mjs gallery.test.mjs)
+(cd tests/web && node --test --test-concurrency=1 --test-timeout=600000 exact.test.mjs page.test.mjs \
+  screen.test.mjs menus.test.mjs input.test.mjs zip.test.mjs gallery.test.mjs)
 
 # The Windows program: cross-compiled, then its tests and the end-to-end test
 # under Wine on one virtual display (the end-to-end test compares with the

@@ -27,6 +27,13 @@ const SB = { LINEBACK: 0, LINEFORWARD: 1, PAGEBACK: 2, PAGEFORWARD: 3, THUMBPOSI
 const HORIZONTAL = 0;
 const VERTICAL = 1;
 
+const MiB = 1024 * 1024;
+const mebibytes = (bytes) => (bytes / MiB).toFixed(bytes < 10 * MiB ? 1 : 0);
+// Opens larger than this show their progress; smaller ones are over too soon.
+const PROGRESS_FROM = 4 * MiB;
+// A horizontal wheel notch moves as far as a vertical one: two rows are four columns.
+const COLUMNS_PER_NOTCH = 4;
+
 // The program's menus, word for word, and the page's own one-line messages.
 const TEXTS = {
   english: {
@@ -35,9 +42,17 @@ const TEXTS = {
     'about-keys': 'Gallery (a .zip, a folder or several files): Enter or a click opens a piece, n and p the next '
       + 'and previous one, Escape goes back to the gallery.',
     cannot: (name, why) => `Cannot open ${name}: ${why}.`,
-    memory: 'there is not enough memory for it', large: 'it is larger than the viewer can take',
+    // The page's memory, not the machine's: WebAssembly's is 4 GiB at most.
+    memory: 'the page\'s memory (4 GiB at most) cannot hold it', large: 'it is larger than the viewer can take',
     unreadable: 'it cannot be read', fetch: 'the browser could not fetch it',
-    status: (code) => `the server answered ${code}`, unnamed: 'the file',
+    status: (code) => `the server answered ${code}`, unnamed: 'the file', dataLink: 'the data: address',
+    noResize: 'The view cannot take the window\'s new size: the page\'s memory (4 GiB at most) cannot hold it.',
+    noWrap: 'Cannot wrap lines: the page\'s memory (4 GiB at most) cannot hold the wrapped copy.',
+    reading: (name, done, total) => `Reading ${name}: ${mebibytes(done)}${total ? ` of ${mebibytes(total)}` : ''} MiB`,
+    decoding: (name) => `Opening ${name}...`,
+    aboutName: 'About Glyphora', noFile: 'No file',
+    'scroll-up': 'Scroll up', 'scroll-down': 'Scroll down', 'scroll-left': 'Scroll left',
+    'scroll-right': 'Scroll right',
   },
   polish: {
     'menu-file': 'Plik', 'item-open': 'Otwórz...', 'menu-view': 'Widok', 'item-wrap': 'Zawijaj wiersze',
@@ -45,9 +60,16 @@ const TEXTS = {
     'about-keys': 'Galeria (plik .zip, folder lub kilka plików): Enter lub kliknięcie otwiera utwór, n i p '
       + 'następny i poprzedni, Escape wraca do galerii.',
     cannot: (name, why) => `Nie można otworzyć ${name}: ${why}.`,
-    memory: 'brak pamięci', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
+    memory: 'pamięć strony (najwyżej 4 GiB) go nie pomieści', large: 'plik jest większy, niż przeglądarka obrazów przyjmie',
     unreadable: 'nie da się go odczytać', fetch: 'przeglądarka nie mogła go pobrać',
-    status: (code) => `serwer odpowiedział ${code}`, unnamed: 'pliku',
+    status: (code) => `serwer odpowiedział ${code}`, unnamed: 'pliku', dataLink: 'adresu data:',
+    noResize: 'Widok nie przyjmie nowego rozmiaru okna: pamięć strony (najwyżej 4 GiB) go nie pomieści.',
+    noWrap: 'Nie można zawijać wierszy: pamięć strony (najwyżej 4 GiB) nie pomieści zawiniętej kopii.',
+    reading: (name, done, total) => `Wczytywanie ${name}: ${mebibytes(done)}${total ? ` z ${mebibytes(total)}` : ''} MiB`,
+    decoding: (name) => `Otwieranie ${name}...`,
+    aboutName: 'O programie Glyphora', noFile: 'Brak pliku',
+    'scroll-up': 'Przewiń w górę', 'scroll-down': 'Przewiń w dół', 'scroll-left': 'Przewiń w lewo',
+    'scroll-right': 'Przewiń w prawo',
   },
 };
 
@@ -62,17 +84,12 @@ const canvas = $('view');
 const client = $('client');
 const status = $('status');
 let wasm = null;  // the module's exports
-let shownPresent = -1;
 // Opens wait for the module and the view (started() lets them through), then
 // for each other: the module's input buffer is shared.
 let started;
 let opening = new Promise((resolve) => { started = resolve; });
-// Opens asked for so far: a fetch that ends after a later open was asked for
-// (a slow ?file= link, then a drop) is not shown over it.
-let requested = 0;
+let requested = 0;  // opens asked for so far (nextTicket)
 let running = false;  // the module loaded and the view started
-let wheelRest = 0;  // the wheel's turn not yet handed on: less than a notch
-let shownFile = '';  // the name (a gallery piece's path) of the file in the view
 
 // ---- Gallery: packs, folders and drops of several files (gallery.js) ----
 let galleryOpening = false;  // the open under way is a gallery piece's
@@ -130,44 +147,97 @@ function readState(view = 0) {
   };
 }
 
-const state = () => ({ ...readState().state, file: shownFile });
+const state = () => ({ ...readState().state, file: shownName });
 const barRecords = () => readState().bars;
 
-// The presented image into a canvas whose every pixel is one device pixel;
-// converted only when it is not the one the canvas already holds.
-function showImage(view, target, { width, height, present }, shown) {
-  if (target.width !== width || target.height !== height) {
-    target.width = width;
-    target.height = height;
-    shown = -1;
+// A canvas's CSS length for `device` device pixels, and the device pixels it
+// then has: the shortest whole number of CSS pixels that is also a whole
+// number of device pixels, so the browser neither rounds the box nor scales
+// the picture in it (the few pixels past the picture stay black). At ratios
+// with no such length near, the exact quotient.
+function cssLength(device, ratio) {
+  if (device === 0) return [0, 0];
+  for (let css = Math.ceil(device / ratio - 1e-6); css <= device / ratio + 64; css++) {
+    const pixels = css * ratio;
+    if (Math.abs(pixels - Math.round(pixels)) < 1e-6) return [css, Math.round(pixels)];
   }
-  const ratio = window.devicePixelRatio || 1;
-  target.style.width = `${width / ratio}px`;
-  target.style.height = `${height / ratio}px`;
-  if (width > 0 && height > 0 && present !== shown) {
-    const pixels = wasm.gw_pixels(view) >>> 0;
-    if (pixels !== 0) {
-      const rgba = new Uint8ClampedArray(wasm.memory.buffer, pixels, width * height * 4);
-      target.getContext('2d', { alpha: false }).putImageData(new ImageData(rgba, width, height), 0, 0);
-    }
-  }
-  return present;
+  return [device / ratio, device];
 }
+
+// The canvas moved by less than a device pixel, to start on a whole one: where
+// the browser scales CSS pixels after laying them out, a canvas that starts
+// between device pixels would be resampled, doubling a row or a column.
+function placeOnDevicePixels(target, ratio) {
+  const box = measure(`${target.id} place`, () => target.parentElement.getBoundingClientRect());
+  const shift = (at) => (Math.ceil(at * ratio - 0.001) - at * ratio) / ratio;
+  setStyle(target, 'left', `${shift(box.left)}px`);
+  setStyle(target, 'top', `${shift(box.top)}px`);
+}
+
+// The presented image into a canvas whose every pixel is one device pixel,
+// handed over only when it is not the one the canvas already holds, and then
+// only the rows that changed (none, for a step that moved nothing). The
+// canvas is drawn here, not by a worker's OffscreenCanvas: the compositor
+// filters a worker's canvas where the browser scales the page after layout
+// (DevTools' emulated ratios), and the art would not be exact there.
+function showImage(view, target, { width, height, present }, shown) {
+  const ratio = window.devicePixelRatio || 1;
+  const [cssWidth, deviceWidth] = cssLength(width, ratio);
+  const [cssHeight, deviceHeight] = cssLength(height, ratio);
+  setStyle(target, 'width', `${cssWidth}px`);
+  setStyle(target, 'height', `${cssHeight}px`);
+  placeOnDevicePixels(target, ratio);
+  const sized = target.width === deviceWidth && target.height === deviceHeight;
+  if (sized && present === shown.present && width === shown.width && height === shown.height) return shown;
+  if (!sized) {
+    target.width = deviceWidth;
+    target.height = deviceHeight;
+    wasm.gw_forget(view);  // the canvas is cleared: all of the picture is put again
+  }
+  const at = wasm.gw_update(view) >>> 0;
+  if (at === 0) return shown;  // no memory to convert it: the canvas stays as it was
+  const [w, , y, rows] = new Int32Array(wasm.memory.buffer, at, 4);
+  if (rows > 0) {
+    const pixels = new Uint8ClampedArray(wasm.memory.buffer, wasm.gw_update_pixels(view) >>> 0, w * rows * 4);
+    target.getContext('2d', { alpha: false }).putImageData(new ImageData(pixels, w, rows), 0, y);
+  }
+  return { present, width, height };
+}
+
+let shownView = { present: -1, width: 0, height: 0 };
 
 function draw() {
   const { state: s, image, bars } = readState();
-  shownPresent = showImage(0, canvas, image, shownPresent);
+  shownView = showImage(0, canvas, image, shownView);
   drawBar($('hbar'), bars.horizontal, HORIZONTAL);
   drawBar($('vbar'), bars.vertical, VERTICAL);
-  $('item-wrap').setAttribute('aria-checked', String(s.wrap));
-  $('item-standard').setAttribute('aria-checked', String(s.standard));
+  setChecks(s);
 }
 
 // ---- Scroll bars, drawn from the virtual window's records ----
 
+// What draws read of the layout, measured again only after the window
+// changed (layoutEpoch moves on), so that a step forces no layout.
+let layoutEpoch = 0;
+const measured = new Map();
+function measure(key, read) {
+  const known = measured.get(key);
+  if (known && known.epoch === layoutEpoch) return known.value;
+  const value = read();
+  measured.set(key, { epoch: layoutEpoch, value });
+  return value;
+}
+
+// Sets a style property only when it changes, which is what a step leaves alone.
+function setStyle(element, property, value) {
+  if (element.style[property] !== value) element.style[property] = value;
+}
+
 function barGeometry(element, record, bar) {
-  const track = element.querySelector('.track');
-  const length = bar === VERTICAL ? track.clientHeight : track.clientWidth;
+  const length = measure(element.id, () => {
+    const track = element.querySelector('.track');
+    return bar === VERTICAL ? track.clientHeight : track.clientWidth;
+  });
   const span = Math.max(record.max - record.min + 1, 1);
   const page = Math.min(record.page, span);
   const thumb = Math.min(length, Math.max(8, Math.round(length * (page || 1) / span)));
@@ -181,8 +251,8 @@ function drawBar(element, record, bar) {
   element.classList.toggle('disabled', !record.enabled);
   const g = barGeometry(element, record, bar);
   const thumb = element.querySelector('.thumb');
-  thumb.style[bar === VERTICAL ? 'top' : 'left'] = `${g.offset}px`;
-  thumb.style[bar === VERTICAL ? 'height' : 'width'] = `${g.thumb}px`;
+  setStyle(thumb, bar === VERTICAL ? 'top' : 'left', `${g.offset}px`);
+  setStyle(thumb, bar === VERTICAL ? 'height' : 'width', `${g.thumb}px`);
 }
 
 const currentRecord = (bar) => barRecords()[bar === VERTICAL ? 'vertical' : 'horizontal'];
@@ -217,6 +287,12 @@ function wireBar(element, bar) {
   });
   back.addEventListener('pointerdown', line(SB.LINEBACK));
   forward.addEventListener('pointerdown', line(SB.LINEFORWARD));
+  // Enter or Space on an arrow (or a screen reader's click): one line.
+  for (const [button, code] of [[back, SB.LINEBACK], [forward, SB.LINEFORWARD]]) {
+    button.addEventListener('click', (event) => {
+      if (event.detail === 0 && enabled()) api.scroll(bar, code, 0);
+    });
+  }
   track.addEventListener('pointerdown', (event) => {
     if (event.target !== track) return;
     const rect = track.getBoundingClientRect();
@@ -278,6 +354,7 @@ function clientDeviceSize() {
 function followClientSize(cells) {
   let reported = cells.join('x');
   const check = () => {
+    ++layoutEpoch;
     // Measured as at the start (CSS size times the ratio), so that the two
     // always agree, even where the browser's own device-pixel box does not.
     const [cols, rows] = clientCells(...clientDeviceSize());
@@ -294,9 +371,21 @@ function followClientSize(cells) {
   } catch {
     observer.observe(client);  // a browser that counts no device pixels
   }
+  // A new ratio (zooming, a move to another screen) need not change the
+  // client area's CSS box, and is noticed here as well.
+  const watchRatio = () => {
+    matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
+      check();
+      watchRatio();
+    }, { once: true });
+  };
+  watchRatio();
 }
 
 // ---- Opening ----
+
+let shownName = '';  // the open file's name, as the status line gives it
+const baseTitle = document.title;
 
 function say(line, problem) {
   status.textContent = line;
@@ -304,24 +393,85 @@ function say(line, problem) {
 }
 
 function fail(name, why) {
+  hideProgress();
+  wasm?.gw_drop_input();
   say(text.cannot(name || text.unnamed, why), true);
   return false;
 }
 
-// Opens `size` bytes that `fill` writes into the buffer the module hands out.
-function openInto(name, size, fill) {
-  if (size > wasm.gw_max_file_size() >>> 0) return fail(name, text.large);
-  const at = wasm.gw_input(size) >>> 0;
-  if (at === 0) return fail(name, text.memory);
-  return fill(at);
+// The status line, the tab's title and the canvas's name follow the open file.
+function shown(name) {
+  shownName = name;
+  say(name ? withSauce(name) : name, false);
+  document.title = name ? `${name} — Glyphora` : baseTitle;
+  canvas.setAttribute('aria-label', name || text.noFile);
 }
 
-function finishOpen(name, size) {
+// ---- Progress of a long open ----
+
+const progress = $('progress');
+
+function showProgress(line, done, total) {
+  progress.hidden = false;
+  if (total) {
+    progress.max = total;
+    progress.value = done;
+  } else {
+    progress.removeAttribute('value');  // how much is left is not known
+  }
+  say(line, false);
+}
+
+function hideProgress() {
+  progress.hidden = true;
+}
+
+// A pause long enough for the browser to paint the bar: the next frame, or a
+// moment where frames do not come (a hidden tab).
+const paintPause = () => new Promise((resolve) => {
+  const timer = setTimeout(resolve, 50);
+  requestAnimationFrame(() => setTimeout(() => { clearTimeout(timer); resolve(); }, 0));
+});
+
+// ---- Reading a file into the module ----
+
+// A read that ends after a later open was asked for (a slow ?file= link, then
+// a drop) is not shown over it; asking stops the read under way, which would
+// otherwise wait for its next piece first.
+let reading = null;
+function nextTicket() {
+  reading?.cancel().catch(() => {});
+  reading = null;
+  return ++requested;
+}
+
+// The module's input buffer for `size` bytes, or a refusal said on the status
+// line (null): asked before a byte is read, so a file that cannot open is not
+// read first.
+function inputFor(name, size) {
+  const why = size > wasm.gw_max_file_size() >>> 0 ? text.large
+    : (wasm.gw_input(size) >>> 0) === 0 ? text.memory : null;
+  if (why) {
+    fail(name, why);
+    return null;
+  }
+  return wasm.gw_input(size) >>> 0;  // the buffer just made, handed out again
+}
+
+async function finishOpen(name, size) {
+  if (size >= PROGRESS_FROM) {
+    showProgress(text.decoding(name), 0, 0);
+    await paintPause();
+  }
+  return finishOpenNow(name, size);
+}
+
+function finishOpenNow(name, size) {
   const opened = wasm.gw_open(0, size) === 1;
+  hideProgress();
   draw();
   if (!opened) return fail(name, text.memory);
-  shownFile = name;
-  say(withSauce(name), false);
+  shown(name);
   if (!galleryOpening) gallery.close();  // a file of its own ends the gallery
   return true;
 }
@@ -340,13 +490,52 @@ function withSauce(name) {
   return sauce.length ? `${name} \u2014 ${sauce.join(', ')}` : name;
 }
 
+// Reads `size` bytes from a stream's reader straight into the module's buffer
+// at `at`, a piece at a time, so a large file is never held twice, with the
+// bar shown for a large one. False when a later open took over, or the stream
+// failed (said) or gave more than it promised.
+async function readInto(reader, name, size, at, ticket) {
+  reading = reader;
+  let filled = 0;
+  let painted = performance.now();
+  const large = size >= PROGRESS_FROM;
+  if (large) showProgress(text.reading(name, 0, size), 0, size);
+  try {
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (ticket !== requested) return false;
+      if (done) break;
+      if (filled + value.length > size) throw new Error('longer than said');
+      bytesOf().set(value, at + filled);
+      filled += value.length;
+      if (large && performance.now() - painted > 100) {
+        showProgress(text.reading(name, filled, size), filled, size);
+        await paintPause();
+        painted = performance.now();
+        if (ticket !== requested) return false;
+      }
+    }
+  } catch {
+    return ticket === requested && fail(name, text.unreadable);
+  } finally {
+    if (reading === reader) reading = null;
+  }
+  return finishOpen(name, filled);
+}
+
 // Opens `size` bytes that write(target) puts into the module's buffer (a
 // Uint8Array over it).
 function openWritten(name, size, write) {
-  return openInto(name, size, (at) => {
-    write(new Uint8Array(wasm.memory.buffer, at, size));
-    return finishOpen(name, size);
-  });
+  const at = inputFor(name, size);
+  if (at === null) return false;
+  let target;
+  try {
+    target = new Uint8Array(wasm.memory.buffer, at, size);
+  } catch {
+    return fail(name, text.memory);  // more than one view of memory may span
+  }
+  write(target);
+  return finishOpenNow(name, size);
 }
 
 function openBytes(bytes, name = '') {
@@ -354,45 +543,10 @@ function openBytes(bytes, name = '') {
   return openWritten(name, view.length, (target) => target.set(view));
 }
 
-// A file is read straight into the module's buffer, a piece at a time, so a
-// large one is never held twice. An open asked for meanwhile (ticket no longer
-// the last) takes that buffer, so the reading stops there and shows nothing.
 function openFile(file, ticket) {
-  return openInto(file.name, file.size, async (at) => {
-    let filled = 0;
-    try {
-      const reader = file.stream().getReader();
-      for (;;) {
-        const { done, value } = await reader.read();
-        if (ticket !== requested) {
-          reader.cancel().catch(() => {});
-          return false;
-        }
-        if (done) break;
-        if (filled + value.length > file.size) throw new Error('the file grew');
-        bytesOf().set(value, at + filled);
-        filled += value.length;
-      }
-    } catch {
-      return ticket === requested && fail(file.name, text.unreadable);
-    }
-    return finishOpen(file.name, filled);
-  });
-}
-
-async function fetchBytes(url) {
-  let response;
-  try {
-    response = await fetch(url);
-  } catch {
-    return { why: text.fetch };
-  }
-  if (!response.ok) return { why: text.status(response.status) };
-  try {
-    return { bytes: new Uint8Array(await response.arrayBuffer()) };
-  } catch {
-    return { why: text.unreadable };
-  }
+  const at = inputFor(file.name, file.size);
+  if (at === null) return false;
+  return readInto(file.stream().getReader(), file.name, file.size, at, ticket);
 }
 
 // A link's address, relative to the page's, and the name messages give it.
@@ -403,6 +557,7 @@ function address(link) {
   } catch {
     return { name: link, why: text.fetch };
   }
+  if (url.protocol === 'data:') return { url, name: text.dataLink };
   const last = url.pathname.split('/').pop();
   let name;
   try {
@@ -413,30 +568,104 @@ function address(link) {
   return { url, name: name || url.href };
 }
 
-// The fetch runs outside the queue, so a link that is slow to answer holds
-// back no later open; its file is shown only if nothing was asked for since.
+// The body of an answer whose length is not given, gathered in the page with
+// the bytes read so far on the status line.
+async function gather(response, name, ticket) {
+  const reader = response.body.getReader();
+  reading = reader;
+  const pieces = [];
+  let total = 0;
+  let painted = performance.now();
+  try {
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (ticket !== requested) return null;
+      if (done) break;
+      pieces.push(value);
+      total += value.length;
+      if (total > wasm.gw_max_file_size() >>> 0) {
+        reader.cancel().catch(() => {});
+        return { why: text.large };
+      }
+      if (total >= PROGRESS_FROM && performance.now() - painted > 100) {
+        showProgress(text.reading(name, total, 0), total, 0);
+        painted = performance.now();
+      }
+    }
+  } catch {
+    return { why: text.unreadable };
+  } finally {
+    if (reading === reader) reading = null;
+  }
+  const bytes = new Uint8Array(total);
+  let at = 0;
+  for (const piece of pieces) {
+    bytes.set(piece, at);
+    at += piece.length;
+  }
+  return { bytes };
+}
+
+// The length an answer's body will have, when the server says it: not for a
+// compressed body, whose Content-Length counts the bytes before decoding.
+function declaredLength(response) {
+  const length = response.headers.get('content-length');
+  if (length === null || response.headers.get('content-encoding') || !/^\d+$/.test(length)) return -1;
+  return Number(length);
+}
+
+// The headers are awaited outside the queue, so a link slow to answer holds
+// back no later open; a body of a known length is then read straight into the
+// module (in the queue: the buffer is shared), after the module said it can
+// take it, and any other is gathered first.
 async function openUrl(link) {
-  const ticket = ++requested;
+  const ticket = nextTicket();
   const { url, name, why } = address(link);
-  const got = why ? { why } : await fetchBytes(url);
+  if (why) return queued(() => ticket === requested && fail(name, why));
+  let response;
+  try {
+    response = await fetch(url);
+  } catch {
+    return queued(() => ticket === requested && fail(name, text.fetch));
+  }
+  if (ticket !== requested) return false;
+  if (!response.ok) return queued(() => ticket === requested && fail(name, text.status(response.status)));
+  const size = declaredLength(response);
+  // gallery: a pack's bytes are kept in the page, its members read as needed
+  if (size < 0 || isPack(name)) {
+    await moduleLoaded;
+    const got = await gather(response, name, ticket);
+    return queued(() => {
+      if (ticket !== requested || got === null) return false;
+      if (got.bytes && isPack(name)) return gallery.openPack(got.bytes, name, true);
+      return got.bytes ? openBytes(got.bytes, name) : fail(name, got.why);
+    });
+  }
   return queued(() => {
-    if (ticket !== requested) return false;
-    if (got.bytes && isPack(name)) return gallery.openPack(got.bytes, name, true);  // gallery
-    return got.bytes ? openBytes(got.bytes, name) : fail(name, got.why);
+    if (ticket !== requested) {
+      response.body?.cancel().catch(() => {});
+      return false;
+    }
+    const at = inputFor(name, size);
+    if (at === null) {
+      response.body?.cancel().catch(() => {});
+      return false;
+    }
+    return readInto(response.body.getReader(), name, size, at, ticket);
   });
 }
 
 function openPicked(file) {
-  const ticket = ++requested;
+  const ticket = nextTicket();
   // gallery: a pack is read from the file as its members are needed
   const open = isPack(file.name) ? () => gallery.openPack(file, file.name) : () => openFile(file, ticket);
-  queued(() => (ticket === requested ? open() : false));
+  return queued(() => (ticket === requested ? open() : false));
 }
 
 // gallery: a folder's or a drop's files
 function openFolder({ files, name }) {
-  const ticket = ++requested;
-  queued(() => (ticket === requested ? gallery.openFiles(files, name) : false));
+  const ticket = nextTicket();
+  return queued(() => (ticket === requested ? gallery.openFiles(files, name) : false));
 }
 
 // One open at a time, once the view has started.
@@ -446,49 +675,222 @@ function queued(work) {
   return next;
 }
 
-// ---- Menus, the About box, keys, the wheel, drops ----
+// ---- Menus ----
 
-function closeMenus() {
-  for (const menu of document.querySelectorAll('.menu.open')) menu.classList.remove('open');
+// Built from the page's markup: each .menu is a title button and its items.
+// An item with data-command runs that command; one with data-checkable="NAME"
+// is checked while state().NAME holds, and choosing it calls setNAME(!NAME).
+const menus = [];
+let openMenu = -1;
+let focusBefore = null;  // what had the keys before the bar took them
+
+const COMMANDS = {
+  open: () => $('picker').click(),
+  'open-folder': () => $('folder-picker').click(),  // gallery
+  about: () => showAbout(),
+};
+
+function setChecks(s) {
+  for (const item of document.querySelectorAll('[data-checkable]')) {
+    item.setAttribute('aria-checked', String(Boolean(s[item.dataset.checkable])));
+  }
+}
+
+function choose(item) {
+  closeMenus(true);
+  const name = item.dataset.checkable;
+  if (name) {
+    if (!running) return;  // the menus are there (and in their language) before the view is
+    const setter = api[`set${name[0].toUpperCase()}${name.slice(1)}`];
+    if (typeof setter === 'function') setter(!state()[name]);
+    return;
+  }
+  if (item.dataset.command?.startsWith('open') || running) COMMANDS[item.dataset.command]?.();
+}
+
+function showMenu(index, focusItem) {
+  closeMenus(false);
+  const m = menus[index];
+  openMenu = index;
+  m.element.classList.add('open');
+  m.title.setAttribute('aria-expanded', 'true');
+  if (focusItem === 'first') m.items[0]?.focus();
+  else if (focusItem === 'last') m.items[m.items.length - 1]?.focus();
+  else m.title.focus();
+}
+
+// Closes the open menu; with `leave`, the bar too, the keys going back to
+// where they were.
+function closeMenus(leave) {
+  for (const m of menus) {
+    m.element.classList.remove('open');
+    m.title.setAttribute('aria-expanded', 'false');
+  }
+  openMenu = -1;
+  if (leave && barActive()) {
+    const back = focusBefore;
+    focusBefore = null;
+    if (back && back.isConnected && back !== document.body) back.focus();
+    else document.activeElement?.blur();
+  }
+  if (leave) $('menubar').classList.remove('keys');
+}
+
+function barActive() {
+  return openMenu >= 0 || menus.some((m) => m.title === document.activeElement
+    || m.items.includes(document.activeElement));
+}
+
+function enterBar(index, focusItem) {
+  if (!barActive()) focusBefore = document.activeElement;
+  if (focusItem) showMenu(index, focusItem);
+  else {
+    closeMenus(false);
+    menus[index].title.focus();
+  }
+}
+
+// The menu whose title starts with `letter`, after the one now open, so that
+// two titles with one first letter take turns.
+function menuByLetter(letter) {
+  const from = Math.max(openMenu, menus.findIndex((m) => m.title === document.activeElement));
+  for (let step = 1; step <= menus.length; step++) {
+    const index = (from + step + menus.length) % menus.length;
+    if (menus[index].title.textContent.trim().toLowerCase().startsWith(letter)) return index;
+  }
+  return -1;
+}
+
+// F10 and Alt+letter, from anywhere the keys go: true when taken. The titles'
+// first letters are underlined while the keys are on the bar.
+function barKey(event) {
+  const taken = barShortcut(event);
+  if (taken && barActive()) $('menubar').classList.add('keys');
+  return taken;
+}
+
+function barShortcut(event) {
+  if (event.key === 'F10' && !event.altKey && !event.ctrlKey && !event.metaKey && !event.shiftKey) {
+    if (barActive()) closeMenus(true);
+    else enterBar(0, null);
+    return true;
+  }
+  if (event.altKey && !event.ctrlKey && !event.metaKey && /^Key[A-Z]$/.test(event.code)) {
+    const index = menuByLetter(event.code.slice(3).toLowerCase());
+    if (index < 0) return false;
+    enterBar(index, 'first');
+    return true;
+  }
+  return false;
+}
+
+// Keys while the bar has them: all are taken, so none reaches the view.
+function menuKey(event) {
+  if (barKey(event)) return true;
+  const current = menus.findIndex((m) => m.title === document.activeElement);
+  const at = openMenu >= 0 ? openMenu : current;
+  const items = openMenu >= 0 ? menus[openMenu].items : [];
+  const focused = items.indexOf(document.activeElement);
+  const step = (by) => items[(focused + by + items.length) % items.length]?.focus();
+  switch (event.key) {
+    case 'Escape':
+      if (openMenu >= 0) enterBar(openMenu, null);
+      else closeMenus(true);
+      break;
+    case 'ArrowDown':
+      if (openMenu >= 0) step(focused < 0 ? 0 : 1);
+      else if (at >= 0) showMenu(at, 'first');
+      break;
+    case 'ArrowUp':
+      if (openMenu >= 0) step(focused < 0 ? 0 : -1);
+      else if (at >= 0) showMenu(at, 'last');
+      break;
+    case 'Home': items[0]?.focus(); break;
+    case 'End': items[items.length - 1]?.focus(); break;
+    case 'ArrowLeft':
+    case 'ArrowRight': {
+      if (at < 0) break;
+      const next = (at + (event.key === 'ArrowLeft' ? -1 : 1) + menus.length) % menus.length;
+      if (openMenu >= 0) showMenu(next, 'first');
+      else menus[next].title.focus();
+      break;
+    }
+    case 'Enter':
+    case ' ':
+      if (focused >= 0) choose(items[focused]);
+      else if (at >= 0) showMenu(at, 'first');
+      break;
+    case 'Tab':
+      closeMenus(true);
+      break;
+    default:
+      if (event.key.length === 1 && openMenu >= 0) {
+        // A letter chooses the item it starts, as the program's menus do.
+        const item = items.find((e) => e.textContent.trim().toLowerCase().startsWith(event.key.toLowerCase()));
+        if (item) choose(item);
+      }
+  }
+  return true;
 }
 
 function wireMenus() {
   for (const [id, label] of Object.entries(text)) {
     if (typeof label === 'string' && $(id)) $(id).textContent = label;
   }
+  for (const arrow of document.querySelectorAll('[data-label]')) {
+    arrow.setAttribute('aria-label', text[arrow.dataset.label]);
+  }
+  $('about').setAttribute('aria-label', text.aboutName);
+  canvas.setAttribute('aria-label', text.noFile);
   document.documentElement.lang = language === 'polish' ? 'pl' : 'en';
-  for (const menu of document.querySelectorAll('.menu')) {
-    const title = menu.firstElementChild;
-    title.addEventListener('click', () => {
-      const open = menu.classList.contains('open');
-      closeMenus();
-      if (!open) menu.classList.add('open');
+  for (const element of document.querySelectorAll('#menubar .menu')) {
+    const title = element.firstElementChild;
+    const list = element.querySelector('.items');
+    const items = [...list.querySelectorAll('button')];
+    const index = menus.length;
+    menus.push({ element, title, items });
+    title.setAttribute('role', 'menuitem');
+    title.setAttribute('aria-haspopup', 'menu');
+    title.setAttribute('aria-expanded', 'false');
+    title.tabIndex = index === 0 ? 0 : -1;
+    list.setAttribute('role', 'menu');
+    list.setAttribute('aria-labelledby', title.id);
+    for (const item of items) {
+      item.tabIndex = -1;
+      item.setAttribute('role', item.dataset.checkable ? 'menuitemcheckbox' : 'menuitem');
+      if (item.dataset.checkable) item.setAttribute('aria-checked', 'false');
+      item.addEventListener('click', () => choose(item));
+      item.addEventListener('pointerenter', () => item.focus());
+    }
+    // A press on the title of the open menu closes it, unless the pointer
+    // only just opened it by passing over (from another open menu).
+    let passedOver = false;
+    title.addEventListener('pointerdown', (event) => {
+      event.preventDefault();  // the keys stay where they were
+      if (openMenu === index && !passedOver) closeMenus(true);
+      else enterBar(index, 'title');
+      passedOver = false;
+    });
+    title.addEventListener('click', (event) => {
+      // From a screen reader or the keys (no pointer press came first).
+      if (event.detail === 0) enterBar(index, 'first');
     });
     title.addEventListener('pointerenter', () => {
-      if (document.querySelector('.menu.open') && !menu.classList.contains('open')) {
-        closeMenus();
-        menu.classList.add('open');
+      if (openMenu >= 0 && openMenu !== index) {
+        showMenu(index, 'title');
+        passedOver = true;
       }
     });
   }
   document.addEventListener('pointerdown', (event) => {
-    if (!event.target.closest('.menu')) closeMenus();
+    if (!event.target.closest('#menubar')) closeMenus(true);
   });
-  $('item-open').addEventListener('click', () => { closeMenus(); $('picker').click(); });
-  // The menus are there (and in their language) before the view is.
-  $('item-wrap').addEventListener('click', () => { closeMenus(); if (running) api.setWrap(!state().wrap); });
-  $('item-standard').addEventListener('click', () => {
-    closeMenus();
-    if (running) api.setStandard(!state().standard);
-  });
-  $('item-about').addEventListener('click', () => { closeMenus(); if (running) showAbout(); });
   $('picker').addEventListener('change', (event) => {
     const file = event.target.files[0];
     event.target.value = '';
     if (file) openPicked(file);
   });
   // gallery: a folder
-  $('item-open-folder').addEventListener('click', () => { closeMenus(); $('folder-picker').click(); });
   $('folder-picker').addEventListener('change', (event) => {
     const folder = pickedFolder(event.target.files);
     event.target.value = '';
@@ -496,20 +898,27 @@ function wireMenus() {
   });
 }
 
-let aboutShown = -1;
+let aboutShown = null;
 async function showAbout() {
   const dialog = $('about');
-  if (aboutShown < 0) {
+  if (aboutShown === null) {
+    aboutShown = { present: -1, width: 0, height: 0 };
     // The About picture is the program's own art drawn by a second view of
     // exactly its size, as the program's picture was made.
     if (wasm.gw_start(1, ABOUT_COLS, ABOUT_ROWS) !== 1) return;
     // Queued as every open is: the input buffer may be filling with a file.
     await queued(async () => {
-      const got = await fetchBytes('about.ans');
-      const at = got.bytes ? wasm.gw_input(got.bytes.length) >>> 0 : 0;
+      let bytes = null;
+      try {
+        const response = await fetch('about.ans');
+        if (response.ok) bytes = new Uint8Array(await response.arrayBuffer());
+      } catch {
+        bytes = null;
+      }
+      const at = bytes ? wasm.gw_input(bytes.length) >>> 0 : 0;
       if (at === 0) return;
-      bytesOf().set(got.bytes, at);
-      wasm.gw_open(1, got.bytes.length);
+      bytesOf().set(bytes, at);
+      wasm.gw_open(1, bytes.length);
     });
   }
   aboutShown = showImage(1, $('about-art'), readState(1).image, aboutShown);
@@ -517,38 +926,133 @@ async function showAbout() {
   $('about-ok').focus();
 }
 
-function wireInput() {
-  document.addEventListener('keydown', (event) => {
-    if ($('about').open) return;
-    if (gallery.key(event) !== false) return;  // gallery: its grid, or n, p and Escape on a piece
-    if (event.altKey || event.ctrlKey || event.metaKey) return;
-    const key = VIRTUAL_KEYS[event.key] ?? VIRTUAL_KEYS[event.code];
-    if (key === undefined) return;
+// ---- Keys: one handler, the first mode that is active takes them ----
+
+function viewKey(event) {
+  if (barKey(event)) return true;
+  if (!running || event.altKey || event.ctrlKey || event.metaKey) return false;
+  const key = VIRTUAL_KEYS[event.key] ?? VIRTUAL_KEYS[event.code];
+  if (key === undefined) return false;
+  api.key(key);
+  return true;
+}
+
+// A mode that takes keys of its own (a gallery, say) goes before 'view'.
+const keyModes = [
+  { name: 'dialog', active: () => $('about').open, key: () => false },
+  { name: 'menu', active: barActive, key: menuKey },
+  // gallery: its grid, or n, p and Escape on a piece; other keys go on to the view
+  { name: 'gallery', active: () => true, key: (event) => gallery.key(event) !== false, passOn: true },
+  { name: 'view', active: () => true, key: viewKey },
+];
+
+function onKey(event) {
+  if (event.defaultPrevented) return;
+  for (const mode of keyModes) {
+    if (!mode.active()) continue;
+    if (mode.key(event)) {
+      event.preventDefault();
+      return;
+    }
+    if (!mode.passOn) return;
+  }
+}
+
+// ---- The wheel, touch and drops ----
+
+// Wheel turns, added up per direction until they make whole notches: a
+// touchpad, or a wheel on a screen of a fractional ratio, turns in steps far
+// smaller than a notch, each of which the program's rule would drop. A turn
+// the other way starts afresh. Gives the whole notches (as WM_MOUSEWHEEL's
+// delta, 120 a notch) to hand on now.
+function notchCounter() {
+  let rest = 0;
+  return (delta) => {
+    if (Math.sign(delta) !== Math.sign(rest)) rest = 0;
+    rest += delta;
+    const whole = Math.trunc(rest / WHEEL_DELTA) * WHEEL_DELTA;
+    rest -= whole;
+    return Math.max(-MAX_WHEEL_DELTA, Math.min(MAX_WHEEL_DELTA, whole));
+  };
+}
+const verticalNotches = notchCounter();
+const horizontalNotches = notchCounter();
+
+// A wheel's turn as WM_MOUSEWHEEL carries it (120 a notch, away from the user
+// positive): the browser's own wheelDelta where it gives one, else made from
+// the delta, where down the page (a turn toward the user) is positive.
+function wheelDelta(wheelDeltaValue, delta, mode) {
+  if (wheelDeltaValue) return wheelDeltaValue;
+  const notches = mode === 0 ? delta / PIXELS_PER_NOTCH : mode === 1 ? delta / LINES_PER_NOTCH : delta;
+  return -notches * WHEEL_DELTA;
+}
+
+function onWheel(event) {
+  if (event.ctrlKey) return;  // the browser's zoom
+  if (event.target.closest('#gallery')) return;  // gallery: it scrolls as any page does
+  event.preventDefault();
+  if (!running || barActive()) return;
+  // Shift turns the wheel sideways; some browsers already give it as deltaX.
+  const sideways = event.shiftKey && event.deltaX === 0;
+  const vertical = sideways ? 0 : wheelDelta(event.wheelDeltaY, event.deltaY, event.deltaMode);
+  const horizontal = sideways ? wheelDelta(event.wheelDeltaY, event.deltaY, event.deltaMode)
+    : wheelDelta(event.wheelDeltaX, event.deltaX, event.deltaMode);
+  const down = vertical ? verticalNotches(vertical) : 0;
+  if (down) api.wheel(down);
+  const across = horizontal ? horizontalNotches(horizontal) : 0;
+  // Columns by the horizontal bar's line requests, as its arrows make them.
+  const columns = Math.abs(across / WHEEL_DELTA) * COLUMNS_PER_NOTCH;
+  for (let i = 0; i < columns && currentRecord(HORIZONTAL).enabled; i++) {
+    api.scroll(HORIZONTAL, across > 0 ? SB.LINEBACK : SB.LINEFORWARD, 0);
+  }
+}
+
+// One finger dragged over the art moves it by whole cells, as a thumb dragged
+// on the scroll bars does: tracking, then the position set on release.
+function wireTouch() {
+  client.addEventListener('pointerdown', (event) => {
+    if (event.pointerType !== 'touch' || !event.isPrimary || !running) return;
     event.preventDefault();
-    closeMenus();
-    api.key(key);
+    client.setPointerCapture?.(event.pointerId);
+    const ratio = window.devicePixelRatio || 1;
+    const records = barRecords();
+    const from = { x: event.clientX, y: event.clientY };
+    const axes = [
+      { bar: VERTICAL, record: records.vertical, cell: CELL_HEIGHT, at: (e) => e.clientY - from.y },
+      { bar: HORIZONTAL, record: records.horizontal, cell: CELL_WIDTH, at: (e) => e.clientX - from.x },
+    ].map((a) => ({ ...a, position: a.record.position, moved: false }));
+    const move = (e) => {
+      if (e.pointerId !== event.pointerId) return;
+      for (const a of axes) {
+        if (!a.record.enabled) continue;
+        const top = a.record.max - Math.max(a.record.page, 1) + 1;
+        const cells = Math.trunc(a.at(e) * ratio / a.cell);
+        const position = Math.max(a.record.min, Math.min(top, a.record.position - cells));
+        if (position !== a.position) {
+          a.position = position;
+          a.moved = true;
+          api.scroll(a.bar, SB.THUMBTRACK, position);
+        }
+      }
+    };
+    const end = (e) => {
+      if (e.pointerId !== event.pointerId) return;
+      client.removeEventListener('pointermove', move);
+      client.removeEventListener('pointerup', end);
+      client.removeEventListener('pointercancel', end);
+      for (const a of axes.filter((x) => x.moved)) {
+        api.scroll(a.bar, SB.THUMBPOSITION, a.position);
+        api.scroll(a.bar, SB.ENDSCROLL, 0);
+      }
+    };
+    client.addEventListener('pointermove', move);
+    client.addEventListener('pointerup', end);
+    client.addEventListener('pointercancel', end);
   });
-  $('window').addEventListener('wheel', (event) => {
-    if (event.ctrlKey) return;  // the browser's zoom
-    if (event.target.closest('#gallery')) return;  // gallery: it scrolls as any page does
-    event.preventDefault();
-    // Browsers still give the delta WM_MOUSEWHEEL carries (120 a notch, up
-    // positive) as wheelDeltaY; without it, it is made from deltaY, where down
-    // the page is a turn toward the user: negative.
-    const notches = event.deltaMode === 0 ? event.deltaY / PIXELS_PER_NOTCH
-      : event.deltaMode === 1 ? event.deltaY / LINES_PER_NOTCH : event.deltaY;
-    const delta = event.wheelDeltaY || -notches * WHEEL_DELTA;
-    // A touchpad turns in steps far smaller than a notch, each of which the
-    // program's rule would drop: they are added up here, and handed on in
-    // whole notches, as Windows means high-resolution wheels to be read. A
-    // turn the other way starts afresh.
-    if (Math.sign(delta) !== Math.sign(wheelRest)) wheelRest = 0;
-    wheelRest += delta;
-    const whole = Math.trunc(wheelRest / WHEEL_DELTA) * WHEEL_DELTA;
-    if (whole === 0) return;
-    wheelRest -= whole;
-    api.wheel(Math.max(-MAX_WHEEL_DELTA, Math.min(MAX_WHEEL_DELTA, whole)));
-  }, { passive: false });
+}
+
+function wireInput() {
+  $('window').addEventListener('wheel', onWheel, { passive: false });
   // The About box closes only by its OK button, as in the program.
   $('about').addEventListener('cancel', (event) => event.preventDefault());
   $('about-ok').addEventListener('click', () => $('about').close());
@@ -572,32 +1076,44 @@ function wireInput() {
   });
   wireBar($('hbar'), HORIZONTAL);
   wireBar($('vbar'), VERTICAL);
+  wireTouch();
 }
 
-// ---- For tests and pages that embed the viewer ----
+// ---- For pages that embed the viewer ----
 
-// Every request is also noted in `record` when a caller sets it to an array
-// (tests replay them on the native Viewer), in the replay's words.
+// Tests set window.glyphoraTest before the page loads (it is no part of the
+// page's own interface): every request is then noted in its `record`, in
+// web_replay's words, and it gets the module's memory size and exports.
+const testHooks = typeof window.glyphoraTest === 'object' ? window.glyphoraTest : null;
 function note(request) {
-  if (Array.isArray(api.record)) api.record.push(request);
+  if (Array.isArray(testHooks?.record)) testHooks.record.push(request);
+}
+
+// A request that could not get its memory says so; the next one that works
+// puts the file's name back.
+function refused(ok, why) {
+  if (!ok) say(why, true);
+  else if (status.classList.contains('problem') && status.textContent === why) say(shownName, false);
+  return ok;
 }
 
 const api = {
-  record: null,
   // Bytes of a file (Uint8Array or ArrayBuffer): true when shown; on false the
   // view is as it was and the status line says why.
   open: (bytes, name = '') => {
-    ++requested;
+    nextTicket();
     return openBytes(bytes, name);
   },
   // A file of `size` bytes that write(bytes) puts straight into the module's
   // buffer (a Uint8Array over it), so it is never held twice; as open.
   openWith: (size, write, name = '') => {
-    ++requested;
+    nextTicket();
     return openWritten(name, size, write);
   },
   // A file by its address, fetched as ?file= fetches it: a promise of true or false.
   openUrl: (url) => openUrl(String(url)),
+  // A File (or Blob with a name), read as a picked or dropped one is.
+  openFile: (file) => openPicked(file),
   state,
   bars: barRecords,
   // A Win32 virtual-key code, or a browser key name the page maps to one.
@@ -619,15 +1135,19 @@ const api = {
     wasm.gw_wheel(delta | 0);
     draw();
   },
+  // False, the view as it was, when there is no memory for the new size.
   resize(cols, rows) {
     note(`resize ${cols >>> 0} ${rows >>> 0}`);
-    wasm.gw_resize(0, cols >>> 0, rows >>> 0);
+    const ok = wasm.gw_resize(0, cols >>> 0, rows >>> 0) === 1;
     draw();
+    return refused(ok, text.noResize);
   },
+  // False, the view as it was, when there is no memory for the wrapped copy.
   setWrap(flag) {
     note(`wrap ${flag ? 1 : 0}`);
-    wasm.gw_set_wrap(flag ? 1 : 0);
+    const ok = wasm.gw_set_wrap(flag ? 1 : 0) === 1;
     draw();
+    return refused(ok, text.noWrap);
   },
   // View > Standard ANSI: the open file read again the standard way (or
   // Glyphora's), at its first row and column; true when it was.
@@ -635,22 +1155,31 @@ const api = {
     note(`standard ${flag ? 1 : 0}`);
     const done = wasm.gw_set_standard(flag ? 1 : 0) === 1;
     draw();
-    if (done) say(withSauce(shownFile), false);
+    if (done) say(withSauce(shownName), false);
     return done;
   },
-  memoryBytes: () => wasm.memory.buffer.byteLength,
   // gallery: the pieces' paths in its order, and a piece opened by its path
   members: () => gallery.members(),
   openMember: (path) => gallery.openMember(String(path)),
 };
 
+let moduleLoaded;  // resolves once the module has loaded
+
 async function start() {
   const moduleReady = loadModule();
+  moduleLoaded = moduleReady.then(() => {}, () => {});
   // An empty ?file= names no file.
   const link = new URLSearchParams(location.search).get('file') || 'glyphora.ans';
-  const shown = openUrl(link);  // fetched while the module compiles
+  const opened = openUrl(link);  // fetched while the module compiles
   wireMenus();
+  document.addEventListener('keydown', onKey);
   wasm = await moduleReady;
+  if (testHooks) {
+    testHooks.memoryBytes = () => wasm.memory.buffer.byteLength;
+    testHooks.exports = wasm;
+    // Kept once the changes so far have reached a frame.
+    testHooks.painted = () => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
+  }
   const cells = clientCells(...clientDeviceSize());
   if (wasm.gw_start(0, ...cells) !== 1) {
     say(text.cannot(address(link).name, text.memory), true);
@@ -663,13 +1192,14 @@ async function start() {
   running = true;
   started();
   followClientSize(cells);  // also while a slow link is coming
-  await shown;
+  await opened;
   draw();
   performance.mark('glyphora-first-frame');
   document.body.dataset.ready = 'true';
 }
 
-start().catch(() => {
+start().catch((error) => {
+  console.error(error);
   // A browser without WebAssembly, or a module that would not load.
   say(language === 'polish' ? 'Ta przeglądarka nie uruchomi przeglądarki obrazów.'
     : 'This browser cannot run the viewer.', true);

@@ -4,12 +4,14 @@
 // image last presented to that window, in the colours it was presented with.
 #include <emscripten/emscripten.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "platform/virtual_window.h"
 #include "render/viewer.h"
 #include "shell/input_rules.h"
+#include "shell/view_frame.h"
 
 namespace {
 
@@ -17,8 +19,15 @@ namespace {
 struct Window {
     Viewer* viewer = nullptr;
     HWND handle = nullptr;
-    uint8_t* rgba = nullptr;  // the presented image in RGBA, for a canvas
+    uint8_t* rgba = nullptr;  // the part of the image a canvas is to take, in RGBA
     uint64_t rgba_bytes = 0;
+    // What the page's canvas holds: the image as last handed over, and its colours.
+    uint8_t* shown = nullptr;
+    uint64_t shown_bytes = 0;
+    uint32_t shown_width = 0;
+    uint32_t shown_height = 0;
+    bool shown_valid = false;
+    RGBQUAD shown_colours[256] = {};
 };
 
 Window windows[2];
@@ -36,6 +45,47 @@ Window* window_at(uint32_t n) {
 
 // The main view's Viewer, or null before gw_start.
 Viewer* main_viewer() { return windows[0].viewer; }
+
+// Makes the window's RGBA buffer hold `count` pixels; false, keeping the old
+// one, without memory for it.
+bool reserve_rgba(Window& w, uint64_t count) {
+    if (w.rgba_bytes >= count * 4) return true;
+    uint8_t* grown = new (std::nothrow) uint8_t[count * 4];
+    if (!grown) return false;
+    delete[] w.rgba;
+    w.rgba = grown;
+    w.rgba_bytes = count * 4;
+    return true;
+}
+
+// The same for the copy of what the canvas holds.
+bool reserve_shown(Window& w, uint64_t count) {
+    if (w.shown_bytes >= count) return true;
+    uint8_t* grown = new (std::nothrow) uint8_t[count];
+    if (!grown) return false;
+    delete[] w.shown;
+    w.shown = grown;
+    w.shown_bytes = count;
+    w.shown_valid = false;
+    return true;
+}
+
+// Whether a view of columns x rows can be shown: its frame, the image it is
+// presented as, and that image in RGBA all get their memory first, so that a
+// resize either happens whole or leaves the view as it was.
+bool room_for_view(Window& w, uint32_t columns, uint32_t rows) {
+    const CellSize wanted = fit_cells(columns, rows, kMaxFrameBytes);
+    const uint64_t count = uint64_t(wanted.columns) * wanted.rows * kCellBytes;
+    if (!reserve_rgba(w, count) || !reserve_shown(w, count)) return false;
+    const PresentedImage* image = presented_image(w.handle);
+    if (!image || image->pixels.capacity() < count) {
+        void* room = std::malloc(count > 0 ? count : 1);
+        if (!room) return false;
+        std::free(room);
+    }
+    const CellSize got = reserve_frame(*w.viewer, columns, rows);
+    return got.columns == wanted.columns && got.rows == wanted.rows;
+}
 
 // State as the page reads it: one uint32 array, in this order.
 enum StateField : uint32_t {
@@ -86,6 +136,14 @@ EMSCRIPTEN_KEEPALIVE uint8_t* gw_input(uint32_t size) {
     input = new (std::nothrow) uint8_t[size > 0 ? size : 1];
     input_size = input ? size : 0;
     return input;
+}
+
+// Frees the input buffer, as after an open that was refused or stopped: the
+// module's memory does not shrink, but what it held is there for the next.
+EMSCRIPTEN_KEEPALIVE void gw_drop_input() {
+    delete[] input;
+    input = nullptr;
+    input_size = 0;
 }
 
 // Opens the first `size` bytes of the input buffer, which the Document then
@@ -152,16 +210,29 @@ EMSCRIPTEN_KEEPALIVE void gw_wheel(int delta) {
     if (v) apply_scroll_request(*v, wheel_scroll_request(static_cast<int16_t>(delta)));
 }
 
-EMSCRIPTEN_KEEPALIVE void gw_resize(uint32_t n, uint32_t columns, uint32_t rows) {
-    if (Window* w = window_at(n)) w->viewer->resize(columns, rows);
+// 1 when resized; 0, the view as it was, when memory for the new size ran out.
+EMSCRIPTEN_KEEPALIVE int gw_resize(uint32_t n, uint32_t columns, uint32_t rows) {
+    Window* w = window_at(n);
+    if (!w || !room_for_view(*w, columns, rows)) return 0;
+    w->viewer->resize(columns, rows);
+    return 1;
 }
 
 // "Wrap lines": as the menu command, the mode switched and the view painted.
-EMSCRIPTEN_KEEPALIVE void gw_set_wrap(int flag) {
+// The wrapped copy is made when a file opens; when there was no memory for it
+// then, it is tried again here, and failing that the view stays unwrapped (0)
+// rather than showing an empty copy.
+EMSCRIPTEN_KEEPALIVE int gw_set_wrap(int flag) {
     Viewer* v = main_viewer();
-    if (!v) return;
+    if (!v) return 0;
+    Document& doc = *v->document;
+    if (flag && doc.line_count > 0 && doc.wrapped_line_count == 0) {
+        doc.wrap(kWrapColumn);
+        if (doc.wrapped_line_count == 0) return 0;
+    }
     v->set_wrap(flag);
     v->paint(1);
+    return 1;
 }
 
 EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
@@ -197,33 +268,101 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
     return state_fields;
 }
 
-// The presented image as RGBA, width x height x 4 bytes (the size gw_state
-// gives while the view has cells), or null when nothing was presented or
-// there is no memory for it. The buffer only grows, so a window of one size
-// converts without allocating.
-EMSCRIPTEN_KEEPALIVE const uint8_t* gw_pixels(uint32_t n) {
-    Window* w = window_at(n);
-    const PresentedImage* image = w ? presented_image(w->handle) : nullptr;
-    if (!image) return nullptr;
-    const uint64_t count = uint64_t(image->width) * image->height;
-    if (image->pixels.size() != count) return nullptr;
-    if (w->rgba_bytes < count * 4) {
-        delete[] w->rgba;
-        w->rgba = new (std::nothrow) uint8_t[count * 4];
-        w->rgba_bytes = w->rgba ? count * 4 : 0;
-        if (!w->rgba) return nullptr;
+}  // extern "C"
+
+// A change of the canvas, as gw_update hands it over: the canvas's size, then
+// the band of rows to put, whose RGBA pixels are in the window's buffer.
+namespace {
+
+enum UpdateField : uint32_t { kWidth, kHeight, kPutY, kPutRows, kUpdateFields };
+int32_t update_fields[kUpdateFields];
+
+bool same_row(const uint8_t* a, const uint8_t* b, uint32_t count) {
+    uint32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return false;
     }
+    for (; i < count; ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
+void to_rgba(const PresentedImage& image, uint32_t first_row, uint32_t rows, uint8_t* out) {
     uint32_t colours[256];
     for (int i = 0; i < 256; ++i) {
-        const RGBQUAD& c = image->colours[i];
+        const RGBQUAD& c = image.colours[i];
         // Little-endian RGBA, as ImageData holds it, opaque.
         colours[i] = uint32_t{c.rgbRed} | uint32_t{c.rgbGreen} << 8 | uint32_t{c.rgbBlue} << 16 |
                      0xFF000000u;
     }
-    const uint8_t* from = image->pixels.data();
-    uint32_t* to = reinterpret_cast<uint32_t*>(w->rgba);
+    const uint64_t count = uint64_t(rows) * image.width;
+    const uint8_t* from = image.pixels.data() + uint64_t(first_row) * image.width;
+    uint32_t* to = reinterpret_cast<uint32_t*>(out);
     for (uint64_t i = 0; i < count; ++i) to[i] = colours[from[i]];
-    return w->rgba;
+}
+
+}  // namespace
+
+extern "C" {
+
+// What the page's canvas must take to show the presented image: the fields
+// above, or null when there is no memory for it (the canvas stays as it was).
+// Only the rows from the first that differs from what the canvas holds to the
+// last are converted, so a request that changed nothing costs the canvas nothing.
+EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n) {
+    std::memset(update_fields, 0, sizeof update_fields);
+    Window* w = window_at(n);
+    if (!w) return update_fields;
+    const PresentedImage* image = presented_image(w->handle);
+    const Viewer& v = *w->viewer;
+    // A view of no cells shows nothing, whatever was presented before it.
+    if (!image || v.view_cols == 0 || v.view_rows == 0 || image->width == 0) {
+        w->shown_valid = false;
+        return update_fields;
+    }
+    const uint32_t width = image->width;
+    const uint32_t height = image->height;
+    const uint64_t count = uint64_t(width) * height;
+    if (image->pixels.size() != count || !reserve_shown(*w, count)) return nullptr;
+    update_fields[kWidth] = static_cast<int32_t>(width);
+    update_fields[kHeight] = static_cast<int32_t>(height);
+
+    uint32_t first = 0, last = height;
+    if (w->shown_valid && w->shown_width == width && w->shown_height == height &&
+        std::memcmp(w->shown_colours, image->colours, sizeof image->colours) == 0) {
+        const uint8_t* now = image->pixels.data();
+        while (first < height && same_row(now + uint64_t(first) * width, w->shown + uint64_t(first) * width, width))
+            ++first;
+        while (last > first &&
+               same_row(now + uint64_t(last - 1) * width, w->shown + uint64_t(last - 1) * width, width))
+            --last;
+    }
+    if (!reserve_rgba(*w, uint64_t(last - first) * width)) return nullptr;
+    to_rgba(*image, first, last - first, w->rgba);
+    std::memcpy(w->shown + uint64_t(first) * width, image->pixels.data() + uint64_t(first) * width,
+                uint64_t(last - first) * width);
+    std::memcpy(w->shown_colours, image->colours, sizeof image->colours);
+    w->shown_width = width;
+    w->shown_height = height;
+    w->shown_valid = true;
+    update_fields[kPutY] = static_cast<int32_t>(first);
+    update_fields[kPutRows] = static_cast<int32_t>(last - first);
+    return update_fields;
+}
+
+// The canvas was cleared: the next gw_update hands over the whole picture.
+EMSCRIPTEN_KEEPALIVE void gw_forget(uint32_t n) {
+    if (Window* w = window_at(n)) w->shown_valid = false;
+}
+
+// Where gw_update put the RGBA pixels of its rows.
+EMSCRIPTEN_KEEPALIVE const uint8_t* gw_update_pixels(uint32_t n) {
+    Window* w = window_at(n);
+    return w ? w->rgba : nullptr;
 }
 
 }  // extern "C"

@@ -32,8 +32,10 @@ export function serve(folder = site) {
 }
 
 // Chromium with nothing of its own on the network; `lang` sets the browser's
-// first language.
-export async function launch({ lang = 'en-US' } = {}) {
+// first language. With `scale`, the screen has that many device pixels to a
+// CSS pixel, as a HiDPI screen has (not DevTools' emulation), and pages keep
+// the window's size (`window`, [width, height] in CSS pixels).
+export async function launch({ lang = 'en-US', scale = 0, window = [900, 600] } = {}) {
   need(chromium, 'install Debian\'s chromium (scripts/setup.sh)');
   const profile = mkdtempSync(path.join(tmpdir(), 'glyphora-chromium-'));
   const browser = await puppeteer.launch({
@@ -42,7 +44,9 @@ export async function launch({ lang = 'en-US' } = {}) {
     userDataDir: profile,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--lang=${lang}`, `--accept-lang=${lang}`],
+      `--lang=${lang}`, `--accept-lang=${lang}`,
+      ...(scale ? [`--force-device-scale-factor=${scale}`, `--window-size=${window.join(',')}`] : [])],
+    defaultViewport: scale ? null : undefined,
     env: { ...process.env, LANGUAGE: lang, LANG: lang === 'pl' ? 'pl_PL.UTF-8' : 'en_US.UTF-8' },
   });
   const close = browser.close.bind(browser);
@@ -53,10 +57,18 @@ export async function launch({ lang = 'en-US' } = {}) {
   return browser;
 }
 
+// A new page with the test hooks the page fills in when it finds them
+// (window.glyphoraTest: the requests it made, its module's memory).
+export async function newTestPage(browser) {
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => { window.glyphoraTest = { record: null }; });
+  return page;
+}
+
 // A page of `width` x `height` CSS pixels at one device pixel each, opened at
 // `url` and ready (the first frame shown).
 export async function openPage(browser, url, { width = 900, height = 600, scale = 1 } = {}) {
-  const page = await browser.newPage();
+  const page = await newTestPage(browser);
   const problems = [];
   page.on('pageerror', (error) => problems.push(error.message));
   page.on('console', (message) => {
@@ -75,10 +87,10 @@ export function canvasPixels(page, { hashOnly = false, id = 'view' } = {}) {
   return page.evaluate((hashOnly, id) => {
     const canvas = document.getElementById(id);
     const { width, height } = canvas;
+    const rgba = width && height ? canvas.getContext('2d').getImageData(0, 0, width, height).data : [];
     const box = canvas.getBoundingClientRect();
     const result = { width, height, cssWidth: box.width, cssHeight: box.height, hash: 0 };
     if (width === 0 || height === 0) return result;
-    const rgba = canvas.getContext('2d').getImageData(0, 0, width, height).data;
     let hash = 2166136261;
     const rgb = hashOnly ? null : new Uint8Array(width * height * 3);
     for (let i = 0, j = 0; i < rgba.length; i += 4) {

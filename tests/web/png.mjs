@@ -1,10 +1,11 @@
-// Just enough PNG reading for glyphora-shot's pictures: palette (1 to 8 bits)
-// or 8-bit RGB, not interlaced, any row filter; gives RGB bytes.
+// Just enough PNG reading for glyphora-shot's pictures and the browser's
+// screenshots: palette (1 to 8 bits) or 8-bit RGB or RGBA, not interlaced,
+// any row filter; gives RGB bytes (alpha dropped).
 import { readFileSync } from 'node:fs';
 import { inflateSync } from 'node:zlib';
 
 export function readPng(file) {
-  const data = readFileSync(file);
+  const data = Buffer.isBuffer(file) ? file : readFileSync(file);
   if (data.readUInt32BE(0) !== 0x89504e47) throw new Error(`${file} is not a PNG`);
   let width = 0, height = 0, channels = 0, depth = 8, palette = null;
   const compressed = [];
@@ -18,11 +19,11 @@ export function readPng(file) {
       const [bits, colour, , , interlace] = body.subarray(8);
       depth = bits;
       const palettePng = colour === 3 && [1, 2, 4, 8].includes(bits);
-      if (!palettePng && (bits !== 8 || colour !== 2)) {
+      if (!palettePng && (bits !== 8 || (colour !== 2 && colour !== 6))) {
         throw new Error(`${file}: colour type ${colour} at ${bits} bits is not read here`);
       }
       if (interlace !== 0) throw new Error(`${file}: interlaced PNGs are not read here`);
-      channels = colour === 2 ? 3 : 0;
+      channels = colour === 2 ? 3 : colour === 6 ? 4 : 0;
     } else if (type === 'PLTE') {
       palette = Buffer.from(body);
     } else if (type === 'IDAT') {
@@ -56,6 +57,11 @@ export function readPng(file) {
     }
   }
   if (channels === 3) return { width, height, rgb: pixels };
+  if (channels === 4) {
+    const rgb = Buffer.alloc(width * height * 3);
+    for (let i = 0, j = 0; i < pixels.length; i += 4, j += 3) pixels.copy(rgb, j, i, i + 3);
+    return { width, height, rgb };
+  }
   if (!palette) throw new Error(`${file}: a palette PNG without its palette`);
   const rgb = Buffer.alloc(width * height * 3);
   const perByte = 8 / depth;
