@@ -4,15 +4,20 @@
 // renamed over it); a symlink's target is replaced so and the link kept; a
 // FIFO, a character device and "-" (standard output) are written straight
 // through. The temporary is removed on failure and when SIGHUP, SIGINT or
-// SIGTERM ends the program. One output is open at a time.
+// SIGTERM ends the program. Threads may each have outputs open, up to
+// kMaxOpenOutputs at once: the handler removes every temporary, waiting for
+// one that another thread is making or renaming at that moment.
 #include <cstddef>
 #include <string>
+
+constexpr int kMaxOpenOutputs = 256;
 
 struct OutputFile {
     int fd = -1;
     bool standard = false;  // standard output: left open at the end
     std::string temp;       // the temporary, when `target` is replaced through one
     std::string target;
+    int temp_slot = -1;     // where the signal handler finds the temporary
 };
 
 // "-" names the standard stream: standard input as a file to read, standard

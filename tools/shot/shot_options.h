@@ -26,7 +26,11 @@ struct ShotRequest {
     std::vector<std::string> inputs;
     std::string output;   // with one input and no out_dir
     std::string out_dir;  // empty unless --out-dir
+    uint32_t jobs = 0;    // pictures made at once with --out-dir; 0: one per core
 };
+
+// At most this many jobs: each may have a picture open for writing.
+constexpr uint32_t kMaxJobs = 256;
 
 enum class ParseOutcome { run, help, version, usage_error };
 

@@ -74,6 +74,7 @@ public:
     const ShotTuning& tuning;
     std::string* notice;
     ShotView view;
+    InputBytes* given = nullptr;  // the file's bytes, when already read (a pack's member)
 
     bool fail(const std::string& message) {
         error = message;
@@ -108,7 +109,7 @@ public:
     // What the window shows after the size report, the open and the scrolls.
     bool window() {
         const CellSize size{request.columns, request.rows};
-        if (!view.open(input, request.sized ? &size : nullptr, request.wrap, error)) return false;
+        if (!view.open(input, request.sized ? &size : nullptr, request.wrap, error, InputLimit(), given)) return false;
         Viewer& v = *view.viewer;
         if (request.has_top) v.scroll_vertical(kScrollAbsolute, request.top);
         if (request.has_left) v.scroll_horizontal(kScrollAbsolute, request.left);
@@ -129,7 +130,7 @@ public:
     // would move them (a lone CR does not restart the wrap's count).
     bool measure(TextExtent& extent, bool for_thumbnail = false) {
         const InputLimit limit = for_thumbnail ? thumbnail_input(request.top) : InputLimit();
-        if (!view.open(input, nullptr, request.wrap, error, limit)) return false;
+        if (!view.open(input, nullptr, request.wrap, error, limit, given)) return false;
         Viewer& v = *view.viewer;
         if (for_thumbnail && !request.wrap && v.document->max_line_width > kWrapColumn) v.set_wrap(1);
         extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
@@ -186,6 +187,20 @@ public:
 
 }  // namespace
 
+namespace {
+
+bool render(Shot& shot) {
+    const ShotRequest& request = shot.request;
+    switch (request.mode) {
+        case ShotMode::whole: return shot.whole();
+        case ShotMode::thumbnail: return shot.thumbnail();
+        case ShotMode::window: break;
+    }
+    return shot.window();
+}
+
+}  // namespace
+
 bool render_shot(const ShotRequest& request, const std::string& input, const std::string& output,
                  std::string& error, const ShotTuning& tuning, std::string* notice) {
     error.clear();
@@ -195,10 +210,13 @@ bool render_shot(const ShotRequest& request, const std::string& input, const std
         return false;
     }
     Shot shot{request, input, output, error, tuning, notice, ShotView()};
-    switch (request.mode) {
-        case ShotMode::whole: return shot.whole();
-        case ShotMode::thumbnail: return shot.thumbnail();
-        case ShotMode::window: break;
-    }
-    return shot.window();
+    return render(shot);
+}
+
+bool render_given(const ShotRequest& request, const std::string& name, InputBytes& bytes,
+                  const std::string& output, std::string& error, const ShotTuning& tuning, std::string* notice) {
+    error.clear();
+    if (notice) notice->clear();
+    Shot shot{request, name, output, error, tuning, notice, ShotView(), &bytes};
+    return render(shot);
 }

@@ -1,14 +1,40 @@
 #include "tools/shot/shot_view.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "platform/virtual_window.h"
 #include "shell/input_rules.h"
 #include "tools/shot/input_bytes.h"
 
+namespace {
+
+// The bytes a read of the file would give, out of ones already in memory:
+// at most `limit` of them, as read_input reads a file.
+bool take_given(InputBytes& given, uint64_t limit, InputBytes& input) {
+    if (given.size <= limit) {
+        input = std::move(given);
+        return true;
+    }
+    const uint32_t size = static_cast<uint32_t>(limit);
+    input.bytes.reset(new (std::nothrow) uint8_t[std::max<uint32_t>(size, 1)]);
+    if (!input.bytes) return false;
+    std::memcpy(input.bytes.get(), given.bytes.get(), size);
+    input.size = size;
+    given = InputBytes();
+    return true;
+}
+
+}  // namespace
+
+ShotView::~ShotView() {
+    if (viewer && viewer->window) destroy_virtual_window(viewer->window);
+}
+
 bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
-                    const InputLimit& limit) {
+                    const InputLimit& limit, InputBytes* given) {
+    if (viewer && viewer->window) destroy_virtual_window(viewer->window);
     viewer.reset(new (std::nothrow) Viewer());
     if (viewer) viewer->init();
     if (!viewer || !viewer->document || !viewer->frame || !viewer->glyph_cache) {
@@ -24,7 +50,8 @@ bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, st
     viewer->document->text_limit = limit.characters;
     InputBytes input;
     std::string reason;
-    if (!read_input(file, limit.bytes, input, reason) || !viewer->open_bytes(std::move(input.bytes), input.size)) {
+    const bool read = given ? take_given(*given, limit.bytes, input) : read_input(file, limit.bytes, input, reason);
+    if (!read || !viewer->open_bytes(std::move(input.bytes), input.size)) {
         error = "cannot open " + file + ": " + (reason.empty() ? "out of memory" : reason);
         return false;
     }

@@ -15,15 +15,23 @@ struct InputLimit {
     uint32_t characters = UINT32_MAX;
 };
 
+struct InputBytes;
+
 class ShotView {
 public:
     std::unique_ptr<Viewer> viewer;
 
+    ShotView() = default;
+    ShotView(ShotView&&) = default;
+    ~ShotView();
+
     // Start-up, the window's size report when `size` is given (in the program
     // it comes before any file), the open, and "Wrap lines" when `wrap`. False
-    // with the reason in `error` when the file cannot be opened.
+    // with the reason in `error` when the file cannot be opened. With
+    // `given` (a pack's member), its bytes are the file's: taken (all of
+    // them, or as many as `limit` lets a file give) instead of reading it.
     bool open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
-              const InputLimit& limit = InputLimit());
+              const InputLimit& limit = InputLimit(), InputBytes* given = nullptr);
 };
 
 // Rows first_row .. first_row + rows - 1 of the shown text, columns 0 ..
