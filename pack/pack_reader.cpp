@@ -198,6 +198,9 @@ PackReader::~PackReader() {
 }
 
 bool PackReader::open_source(std::string& error) {
+    // libzip takes an empty file for a new, empty archive; a pack has at
+    // least its end record.
+    if (source.size < kEndRecordBytes) return fail(error, kNotAZip);
     const uint64_t directory = stated_directory_bytes(source);
     source.position = 0;
     if (directory > kMaxDirectoryBytes)

@@ -19,8 +19,9 @@ bool is_pack_name(const std::string& input);
 std::string pack_folder(const std::string& dir, const std::string& pack, bool whole_name = false);
 
 // The file name a member's picture is named after: the last part of its path
-// ('/' and '\' both part it), with each control character (C0, DEL, C1) as '_'. It holds no slash,
-// so the picture lands in the pack's folder whatever the path says.
+// ('/' and '\' both part it), each control character (C0, DEL, C1) as '_'.
+// It holds no slash, so the picture lands in the pack's folder whatever the
+// path says.
 std::string member_picture_name(const std::string& path);
 
 struct PackPlan {
