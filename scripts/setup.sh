@@ -7,7 +7,7 @@ native_pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-
              libbenchmark-dev libpng-dev pkg-config)
 # Packs of art: libzip reads them, python3 makes the tests' packs, and the
 # pack benchmark times ansilove beside glyphora-shot.
-pack_pkgs=(libzip-dev zlib1g-dev python3 ansilove)
+pack_pkgs=(libzip-dev zlib1g-dev python3 ansilove bc time)
 windows_pkgs=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth
               x11-utils xdotool imagemagick locales)
 # Making the packages and testing them as installed: the installer compiler,
