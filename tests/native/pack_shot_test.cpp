@@ -127,6 +127,17 @@ TEST(PackShot, NoNameWritesOutsideItsFolder) {
     std::filesystem::remove_all(root);
 }
 
+TEST(PackShot, APackFolderThatLinksElsewhereIsNotWrittenThrough) {
+    TempFiles files;
+    const std::string packs = test_packs(), dir = files.folder(), elsewhere = files.folder();
+    const std::string link = files.paths.emplace_back(dir + "/real");
+    std::filesystem::create_directory_symlink(elsewhere, link);
+    const ToolRun r = run_tool(files, "--out-dir DIR PACK", {{"DIR", dir}, {"PACK", packs + "/real.zip"}});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "glyphora-shot: cannot write into " + link + ": Not a directory\n");
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+}
+
 // The lines glyphora-shot writes for a pack's unreadable members: those of
 // its maker's list, in its order, the pack named before each.
 std::string member_errors(const std::string& pack, const std::string& listed) {

@@ -6,6 +6,24 @@ or `PATH<TAB>error<TAB>REASON`; a pack that cannot be read at all: `error`).
 The native tests and the page's tests both read their packs from here.
 
     python3 tests/packs/make_packs.py OUTDIR
+
+What both readers of packs agree on, and these packs check:
+- Art members: names ending in .ans .asc .nfo .diz .txt .ice (any case), not
+  ending in / or \; in gallery order, sorted by their UTF-8 path as bytes
+  (members of one path keep the directory's order).
+- Names: CP437 (bytes below 0x80 as ASCII) unless flag bit 11 says UTF-8,
+  which is decoded as TextDecoder does (each broken sequence one U+FFFD).
+- Reasons, checked in this order: "encrypted" (flag bit 0);
+  "unsupported method: shrink (1)", "unsupported method: reduce (N)" for 2-5,
+  "unsupported method: implode (6)", "unsupported method N" for any method but
+  0 and 8; "larger than 64 MiB" (declared size over 64 MiB, nothing read);
+  "corrupt" (its local header unreadable, or its bytes, from its local header
+  to the end of its data, overlap another member's); "corrupt at byte N" when
+  the data gives more than its declared size (N the declared size) or stops
+  short of it (N the bytes it gave: stored data its length, deflate what
+  inflated before the stream broke or ran out); "bad CRC".
+- A pack that cannot be read at all prints one line "error<TAB>MESSAGE"; the
+  message is each reader's own.
 """
 import os
 import struct
