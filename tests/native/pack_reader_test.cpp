@@ -10,11 +10,12 @@
 #include "pack/member_bytes.h"
 #include "pack/pack_reader.h"
 #include "pack/zip_names.h"
-#include "shot_support.h"
+#include "pack_support.h"
 
 namespace {
 
 using namespace shot_support;
+using namespace pack_support;
 
 TEST(PackNames, Cp437AndUtf8) {
     const struct {
@@ -167,30 +168,14 @@ TEST(PackMembers, UnpackedOnlyToTheirDeclaredSize) {
     }
 }
 
-// The test packs, made as the page's tests make them.
-std::string made_packs() {
-    static const std::string dir = [] {
-        const std::string out = ::testing::TempDir() + "glyphora_packs_" + std::to_string(getpid());
-        const std::string command = "python3 " + shell_quoted(std::string(GLYPHORA_SOURCE_DIR) +
-                                                              "/tests/packs/make_packs.py") + " " + shell_quoted(out);
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return out;
-    }();
-    return dir;
-}
-
-std::string build_tool(const char* name) {
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
-}
-
 TEST(PackList, EveryTestPackAsItsMakerSays) {
     TempFiles files;
-    const std::string dir = made_packs();
+    const std::string dir = test_packs();
     const char* packs[] = {"real", "escaping", "methods", "bombs", "overlap", "zip64",
                            "comment", "many", "long_names", "truncated", "outside"};
     for (const char* pack : packs) {
         const std::string zip = dir + "/" + pack + ".zip";
-        const ToolRun r = run_command(files, "timeout 30 " + shell_quoted(build_tool("pack_list")) + " " + shell_quoted(zip));
+        const ToolRun r = run_command(files, "timeout 30 " + shell_quoted(built_program("pack_list")) + " " + shell_quoted(zip));
         const std::string expected = slurp(dir + "/" + pack + ".expected");
         if (expected == "error\n") {
             EXPECT_EQ(r.code, 1) << pack;
@@ -205,7 +190,7 @@ TEST(PackList, EveryTestPackAsItsMakerSays) {
 }
 
 TEST(PackList, APackInMemoryReadsAsTheFile) {
-    const std::string dir = made_packs();
+    const std::string dir = test_packs();
     for (const char* pack : {"real", "methods", "overlap", "zip64", "comment", "outside"}) {
         const std::string bytes = slurp(dir + "/" + pack + ".zip");
         PackReader from_file, from_memory;

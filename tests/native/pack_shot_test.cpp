@@ -5,12 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "shot_support.h"
+#include "pack_support.h"
 #include "tools/shot/pack_batch.h"
 
 namespace {
 
 using namespace shot_support;
+using namespace pack_support;
 
 // A run's peak memory on any pack; the sanitizers' shadow memory and
 // quarantine come on top of the program's own.
@@ -19,17 +20,6 @@ constexpr long kPeakKiB = 512 << 10;
 #else
 constexpr long kPeakKiB = 256 << 10;
 #endif
-
-std::string test_packs() {
-    static const std::string dir = [] {
-        const std::string out = ::testing::TempDir() + "glyphora_shot_packs_" + std::to_string(getpid());
-        const std::string command = "python3 " + shell_quoted(std::string(GLYPHORA_SOURCE_DIR) +
-                                                              "/tests/packs/make_packs.py") + " " + shell_quoted(out);
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return out;
-    }();
-    return dir;
-}
 
 // Every file under `root`, as paths relative to it, with their bytes.
 std::map<std::string, std::string> tree(const std::string& root) {
@@ -68,6 +58,7 @@ TEST(PackShot, FolderAndPictureNames) {
 
 TEST(PackShot, EachPictureIsItsExtractedFiles) {
     TempFiles files;
+    TempFolders folders(files);
     const std::string packs = test_packs(), zip = packs + "/real.zip";
     // The members and the pictures they take: sub-folders are left out, and
     // a later member of a taken name takes NAME.EXT.png.
@@ -78,10 +69,10 @@ TEST(PackShot, EachPictureIsItsExtractedFiles) {
         {"art/LOGO.NFO", "LOGO.png"},          {"FILE_ID.DIZ", "FILE_ID.png"},
         {"a/piece.ans", "piece.png"},          {"b/piece.ans", "piece.ans.png"},
         {"c/piece.asc", "piece.asc.png"},      {"b\u00e4r.ans", "b\u00e4r.png"},
-        {"\u017c\u00f3\u0142w.asc", "\u017c\u00f3\u0142w.png"},
+        {"\u017c\u00f3\u0142w.asc", "\u017c\u00f3\u0142w.png"}, {"\u251c\u00f1.ans", "\u251c\u00f1.png"},
     };
     // Extracted by Python's own ZIP reader, each into its own folder under its own name.
-    const std::string extracted = files.folder();
+    const std::string extracted = folders.make();
     std::string script = "import zipfile,os,sys\nz=zipfile.ZipFile(sys.argv[1])\n";
     for (size_t i = 0; i < std::size(members); ++i)
         script += "os.makedirs(sys.argv[2]+'/" + std::to_string(i) + "')\nopen(sys.argv[2]+'/" + std::to_string(i) +
@@ -90,7 +81,7 @@ TEST(PackShot, EachPictureIsItsExtractedFiles) {
     ASSERT_EQ(run_command(files, "python3 " + shell_quoted(script_file) + " " + shell_quoted(zip) + " " +
                                      shell_quoted(extracted)).code, 0);
     for (const char* mode : {"", "--whole", "--thumbnail 256", "--size 40x12 --wrap --top 3", "--thumbnail 64 --top 2"}) {
-        const std::string dir = files.folder();
+        const std::string dir = folders.make();
         const ToolRun r = run_tool(files, std::string(mode) + " --jobs 2 --out-dir DIR PACK", {{"DIR", dir}, {"PACK", zip}});
         EXPECT_EQ(r.code, 0) << mode << ": " << r.err;
         EXPECT_EQ(tree(dir).size(), 1 + std::size(members)) << mode << ": only the folder and its pictures";
@@ -108,10 +99,11 @@ TEST(PackShot, EachPictureIsItsExtractedFiles) {
 
 TEST(PackShot, NoNameWritesOutsideItsFolder) {
     TempFiles files;
+    TempFolders folders(files);
     const std::string packs = test_packs();
     // DIR inside a folder of its own, so that anything written beside or
     // above DIR/escaping shows.
-    const std::string root = files.folder(), dir = root + "/out/deeper";
+    const std::string root = folders.make(), dir = root + "/out/deeper";
     std::filesystem::create_directories(dir);
     const ToolRun r = run_tool(files, "--out-dir DIR PACK", {{"DIR", dir}, {"PACK", packs + "/escaping.zip"}});
     EXPECT_EQ(r.code, 0) << r.err;
@@ -124,12 +116,12 @@ TEST(PackShot, NoNameWritesOutsideItsFolder) {
         "out/deeper/escaping/NUL.png", "out/deeper/escaping/up.png", "out/deeper/escaping/ctl_]0;x__.png",
         "out/deeper/escaping/deep.png", "out/deeper/escaping/.ans.png", "out/deeper/escaping/.asc.png"};
     EXPECT_EQ(made, expected);
-    std::filesystem::remove_all(root);
 }
 
 TEST(PackShot, APackFolderThatLinksElsewhereIsNotWrittenThrough) {
     TempFiles files;
-    const std::string packs = test_packs(), dir = files.folder(), elsewhere = files.folder();
+    TempFolders folders(files);
+    const std::string packs = test_packs(), dir = folders.make(), elsewhere = folders.make();
     const std::string link = files.paths.emplace_back(dir + "/real");
     std::filesystem::create_directory_symlink(elsewhere, link);
     const ToolRun r = run_tool(files, "--out-dir DIR PACK", {{"DIR", dir}, {"PACK", packs + "/real.zip"}});
@@ -153,6 +145,7 @@ std::string member_errors(const std::string& pack, const std::string& listed) {
 
 TEST(PackShot, HostilePacksAreBoundedAndExplained) {
     TempFiles files;
+    TempFolders folders(files);
     const std::string packs = test_packs();
     const std::string not_a_zip = ": not a ZIP pack, or its directory is cut short or lies outside it\n";
     const struct {
@@ -166,7 +159,7 @@ TEST(PackShot, HostilePacksAreBoundedAndExplained) {
         {"outside", 1, "glyphora-shot: cannot read PACK" + not_a_zip},
     };
     for (const auto& c : cases) {
-        const std::string dir = files.folder(), zip = packs + "/" + c.pack + ".zip";
+        const std::string dir = folders.make(), zip = packs + "/" + c.pack + ".zip";
         std::string err = c.err.empty() ? member_errors(zip, slurp(packs + "/" + c.pack + ".expected")) : c.err;
         if (err.find("PACK") != std::string::npos) err.replace(err.find("PACK"), 4, zip);
         const ToolRun r = run_command(files, "timeout 60 " + shell_quoted(tool_path()) + " --thumbnail 64 --out-dir " +
@@ -183,7 +176,8 @@ TEST(PackShot, HostilePacksAreBoundedAndExplained) {
 
 TEST(PackShot, LongNamesFailAloneAndSaySo) {
     TempFiles files;
-    const std::string packs = test_packs(), dir = files.folder();
+    TempFolders folders(files);
+    const std::string packs = test_packs(), dir = folders.make();
     const ToolRun r = run_tool(files, "--out-dir DIR PACK", {{"DIR", dir}, {"PACK", packs + "/long_names.zip"}});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << "one line for each name of 64 KiB";
@@ -194,13 +188,14 @@ TEST(PackShot, LongNamesFailAloneAndSaySo) {
 
 TEST(PackShot, AnyNumberOfJobsMakesTheSamePicturesAndMessages) {
     TempFiles files;
+    TempFolders folders(files);
     const std::string packs = test_packs();
     // Files of one name in several folders, beside packs: names taken in the
     // order of the command line, whichever job gets there first.
     const std::string art = coloured_art(60, 12);
     std::string inputs;
     for (int i = 0; i < 4; ++i) {
-        const std::string folder = files.folder();
+        const std::string folder = folders.make();
         const std::string file = files.paths.emplace_back(folder + "/same.ans");
         std::ofstream(file, std::ios::binary) << art.substr(size_t(i) * 3);
         inputs += " " + file + " " + files.write(art.substr(size_t(i)), ".asc");
@@ -211,7 +206,7 @@ TEST(PackShot, AnyNumberOfJobsMakesTheSamePicturesAndMessages) {
     std::map<std::string, std::string> first;
     std::string first_err;
     for (const char* jobs : {"1", "2", "5"}) {
-        const std::string dir = files.folder();
+        const std::string dir = folders.make();
         const ToolRun r = run_tool(files, std::string("--thumbnail 96 --jobs ") + jobs + " --out-dir DIR" + inputs,
                                    {{"DIR", dir}});
         EXPECT_EQ(r.code, 1) << jobs;
@@ -227,12 +222,12 @@ TEST(PackShot, AnyNumberOfJobsMakesTheSamePicturesAndMessages) {
         }
         EXPECT_TRUE(made == first) << jobs << " jobs";
         EXPECT_EQ(err, first_err) << jobs << " jobs";
-        std::filesystem::remove_all(dir);
     }
 }
 
 TEST(PackShot, JobsOptionIsChecked) {
     TempFiles files;
+    TempFolders folders(files);
     const struct {
         const char* args;
         const char* problem;

@@ -175,6 +175,8 @@ def real_pack():
         Member("b/piece.ans", piece[::-1]),
         Member("c/piece.asc", b"plain piece\r\n"),
         Member(b"b\x84r.ans", b"cp437 name\r\n", shown="b\u00e4r.ans"),
+        # Valid UTF-8 without the flag is CP437 all the same: no guessing.
+        Member(b"\xc3\xa4.ans", b"looks like utf-8\r\n", shown="\u251c\u00f1.ans"),
         Member("\u017c\u00f3\u0142w.asc", b"utf-8 name\r\n"),
         Member("readme.md", b"not art"),
         Member("art/", b"", method=0),
