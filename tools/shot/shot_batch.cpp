@@ -89,7 +89,8 @@ public:
 
     bool make(const Piece& piece, const std::string& output, unsigned worker, std::string& error, std::string& notice) {
         if (!piece.member) return render_shot(request, *piece.input, output, error, tuning, &notice);
-        const uint64_t held = std::min(piece.member->size, kMaxMemberSize);
+        // A member refused by its entry is never read: it holds nothing.
+        const uint64_t held = piece.member->problem.empty() ? piece.member->size : 0;
         gate.enter(held);
         InputBytes bytes;
         const bool ok = read_member(piece, jobs[worker], bytes, error) &&
@@ -114,7 +115,7 @@ int render_batch(const ShotRequest& request, std::FILE* errors, bool progress, c
     const BatchPlan plan = plan_batch(request.inputs, request.out_dir, say);
     const size_t total = plan.pieces.size();
     BatchReport report(errors, progress && total >= kProgressFiles, total);
-    const unsigned jobs = request.jobs ? request.jobs : default_jobs();
+    const unsigned jobs = request.jobs ? request.jobs : std::min(default_jobs(), kMaxJobs);
     BatchRun run{request, tuning, plan, report, std::vector<JobPack>(jobs)};
     run_tasks(plan.groups.size(), jobs, [&](size_t group, unsigned worker) { run.make_group(group, worker); });
     report.finish();
