@@ -23,11 +23,6 @@ bool corrupt_at(uint64_t produced, std::string& reason) {
     return false;
 }
 
-// Reads raw bytes into `chunk` until `read` gives some or says it is done.
-long next_raw(ReadRaw read, void* context, uint8_t* chunk) {
-    return read(context, chunk, kRawChunk);
-}
-
 // Stored data is its own bytes: they may only stop short or run on.
 bool copy_stored(uint64_t size, ReadRaw read, void* context, uint8_t* out, uint64_t& produced,
                  std::string& reason) {
@@ -57,7 +52,7 @@ bool inflate_data(uint64_t size, ReadRaw read, void* context, uint8_t* out, uint
     bool input_ended = false;
     while (result == Z_OK) {
         if (z.avail_in == 0 && !input_ended) {
-            const long got = next_raw(read, context, chunk.get());
+            const long got = read(context, chunk.get(), kRawChunk);
             if (got < 0) break;
             input_ended = got == 0;
             z.next_in = chunk.get();
