@@ -7,6 +7,16 @@ target_include_directories(glyphora_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(glyphora_platform PUBLIC PNG::PNG)
 target_link_libraries(glyphora_core PUBLIC glyphora_platform)
 
+# Packs of art (ZIP files), read through Debian's libzip; only the native
+# build links it, so pack/ stays out of the Windows and web builds.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
+find_package(ZLIB REQUIRED)
+file(GLOB PACK_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/pack/*.cpp)
+add_library(glyphora_pack STATIC ${PACK_SOURCES})
+target_include_directories(glyphora_pack PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(glyphora_pack PUBLIC PkgConfig::LIBZIP ZLIB::ZLIB)
+
 if(GLYPHORA_FUZZ)
   include(${PROJECT_SOURCE_DIR}/fuzz/fuzz.cmake)
   return()
@@ -31,9 +41,10 @@ foreach(src ${TOOL_SOURCES})
 endforeach()
 
 # The snapshot tool's parts, shared with its tests and its benchmark.
+find_package(Threads REQUIRED)
 file(GLOB SHOT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/shot/*.cpp)
 add_library(glyphora_shot STATIC ${SHOT_SOURCES})
-target_link_libraries(glyphora_shot PUBLIC glyphora_core)
+target_link_libraries(glyphora_shot PUBLIC glyphora_core glyphora_pack Threads::Threads)
 target_link_libraries(glyphora-shot PRIVATE glyphora_shot)
 target_compile_definitions(glyphora-shot PRIVATE GLYPHORA_VERSION="${PROJECT_VERSION}")
 if(NOT GLYPHORA_SANITIZE)
@@ -47,6 +58,10 @@ target_link_libraries(native_tests PRIVATE glyphora_shot)
 # header) so that its open can be tested with allocations made to fail.
 target_sources(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/web/glyphora_web.cpp)
 target_include_directories(native_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/native)
+
+# The pack reader's list of a pack, which the page's reader is checked against.
+add_executable(pack_list ${PROJECT_SOURCE_DIR}/tests/packs/pack_list.cpp)
+target_link_libraries(pack_list PRIVATE glyphora_pack)
 
 # The page's tests replay their requests on the program's own Viewer with it.
 add_executable(web_replay ${PROJECT_SOURCE_DIR}/tests/web/replay.cpp)

@@ -8,9 +8,11 @@
 #include <sys/statfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -36,12 +38,30 @@ void add_ending_signals(sigset_t& set) {
     for_each_ending_signal([&set](int signal_number) { sigaddset(&set, signal_number); });
 }
 
-// The one temporary, where the signal handler can reach it without allocating.
-char g_temp_name[PATH_MAX + 1];
-volatile sig_atomic_t g_temp_armed = 0;
+// The temporaries being written, one slot for each output open at once (the
+// jobs of a run write several), where the signal handler can reach them
+// without allocating or locking. A slot is free, busy (its name or file
+// changing, for a moment) or armed (its file exists under its name).
+enum : int { kSlotFree, kSlotBusy, kSlotArmed };
+struct TempSlot {
+    std::atomic<int> state{kSlotFree};
+    char name[PATH_MAX + 1];
+};
+TempSlot g_temps[kMaxOpenOutputs];
+// Set by the handler before it looks: a slot taken after it is given up.
+std::atomic<int> g_ending{0};
 
 void remove_temp_and_end(int signal_number) {
-    if (g_temp_armed) unlink(g_temp_name);
+    g_ending.store(1);
+    for (TempSlot& slot : g_temps) {
+        // A busy slot is another thread's, between two system calls: its
+        // file is renamed, removed or armed in a moment.
+        while (slot.state.load() == kSlotBusy) {
+            const struct timespec pause {0, 100000};
+            nanosleep(&pause, nullptr);
+        }
+        if (slot.state.load() == kSlotArmed) unlink(slot.name);
+    }
     struct sigaction default_action {};
     default_action.sa_handler = SIG_DFL;
     sigemptyset(&default_action.sa_mask);
@@ -50,9 +70,8 @@ void remove_temp_and_end(int signal_number) {
 }
 
 void catch_ending_signals() {
-    static bool caught = false;
-    if (caught) return;
-    caught = true;
+    static std::atomic<bool> caught{false};
+    if (caught.exchange(true)) return;
     for_each_ending_signal([](int signal_number) {
         struct sigaction present {};
         // A signal ignored (nohup, a background job) or handled elsewhere is left so.
@@ -67,17 +86,18 @@ void catch_ending_signals() {
     });
 }
 
-// Holds the ending signals back while the temporary's name and its existence
-// change together, so the handler never sees one without the other.
+// Holds the ending signals back in this thread while a temporary's name and
+// its existence change together: the handler, which waits for such a change
+// to end, never runs in the middle of its own thread's.
 class EndingSignalsHeld {
 public:
     EndingSignalsHeld() {
         sigset_t held;
         sigemptyset(&held);
         add_ending_signals(held);
-        sigprocmask(SIG_BLOCK, &held, &before_);
+        pthread_sigmask(SIG_BLOCK, &held, &before_);
     }
-    ~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+    ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
 
 private:
     sigset_t before_;
@@ -141,12 +161,38 @@ int reopen_for_writing(int found, const char* path, const struct stat& st) {
     return -1;
 }
 
+// Marks the armed slot of `out` busy while its file is renamed or removed.
+TempSlot& busy_slot(const OutputFile& out) {
+    TempSlot& slot = g_temps[out.temp_slot];
+    slot.state.store(kSlotBusy);
+    return slot;
+}
+
+void release_slot(OutputFile& out) {
+    g_temps[out.temp_slot].state.store(kSlotFree);
+    out.temp_slot = -1;
+    out.temp.clear();
+}
+
 void remove_temp(OutputFile& out) {
     if (out.temp.empty()) return;
     EndingSignalsHeld held;
+    busy_slot(out);
     unlink(out.temp.c_str());
-    g_temp_armed = 0;
-    out.temp.clear();
+    release_slot(out);
+}
+
+// A free slot, made busy; -1 when every one is taken or the program is
+// ending.
+int claim_slot() {
+    for (int i = 0; i < kMaxOpenOutputs; ++i) {
+        int expected = kSlotFree;
+        if (!g_temps[i].state.compare_exchange_strong(expected, kSlotBusy)) continue;
+        if (g_ending.load() == 0) return i;
+        g_temps[i].state.store(kSlotFree);
+        return -1;
+    }
+    return -1;
 }
 
 // A temporary beside `target`, with the permissions of the file it replaces
@@ -155,15 +201,23 @@ bool open_temporary(const std::string& target, const struct stat* existing, Outp
                     std::string& error) {
     const std::string folder = folder_of(target);
     const std::string pattern = folder + (folder.back() == '/' ? "" : "/") + kTempPattern;
-    if (pattern.size() >= sizeof g_temp_name) return fail(error, ENAMETOOLONG);
+    if (pattern.size() > PATH_MAX) return fail(error, ENAMETOOLONG);
     catch_ending_signals();
     {
         EndingSignalsHeld held;
-        std::memcpy(g_temp_name, pattern.c_str(), pattern.size() + 1);
-        out.fd = mkostemp(g_temp_name, O_CLOEXEC);
-        if (out.fd < 0) return fail(error, errno);
-        g_temp_armed = 1;
-        out.temp = g_temp_name;
+        const int slot = claim_slot();
+        if (slot < 0) return fail(error, EMFILE);
+        TempSlot& temp = g_temps[slot];
+        std::memcpy(temp.name, pattern.c_str(), pattern.size() + 1);
+        out.fd = mkostemp(temp.name, O_CLOEXEC);
+        if (out.fd < 0) {
+            const int reason = errno;
+            temp.state.store(kSlotFree);
+            return fail(error, reason);
+        }
+        temp.state.store(kSlotArmed);
+        out.temp_slot = slot;
+        out.temp = temp.name;
         out.target = target;
     }
     mode_t mode;
@@ -268,12 +322,12 @@ bool finish_output(OutputFile& out, std::string& error) {
     int reason = 0;
     {
         EndingSignalsHeld held;
+        busy_slot(out);
         if (rename(out.temp.c_str(), out.target.c_str()) != 0) {
             reason = errno;
             unlink(out.temp.c_str());
         }
-        g_temp_armed = 0;
-        out.temp.clear();
+        release_slot(out);
     }
     return reason == 0 || fail(error, reason);
 }

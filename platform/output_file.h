@@ -6,15 +6,20 @@
 // through; a block device or a socket is refused. What is written is judged
 // by the file opened, never by a name looked at before. The temporary is
 // removed on failure and when a signal that can be caught ends the program
-// (SIGKILL cannot). One output is open at a time.
+// (SIGKILL cannot). Threads may each have outputs open, up to
+// kMaxOpenOutputs at once: the handler removes every temporary, waiting for
+// one that another thread is making or renaming at that moment.
 #include <cstddef>
 #include <string>
+
+constexpr int kMaxOpenOutputs = 256;
 
 struct OutputFile {
     int fd = -1;
     bool standard = false;  // standard output: left open at the end
     std::string temp;       // the temporary, when `target` is replaced through one
     std::string target;
+    int temp_slot = -1;     // where the signal handler finds the temporary
 };
 
 // "-" names the standard stream: standard input as a file to read, standard

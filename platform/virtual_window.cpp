@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -17,14 +18,23 @@ struct VirtualWindow {
 constexpr uintptr_t kHandleShift = 4;
 constexpr uintptr_t kDcTag = 8;
 
+// Every window ever made, in one list that threads (glyphora-shot's jobs,
+// each with its own Viewer and window) share under one lock. A window lives
+// on its own: only its maker uses or destroys it.
 std::vector<std::unique_ptr<VirtualWindow>>& windows() {
     static std::vector<std::unique_ptr<VirtualWindow>> all;
     return all;
 }
 
+std::mutex& windows_lock() {
+    static std::mutex lock;
+    return lock;
+}
+
 VirtualWindow* from_number(uintptr_t value, uintptr_t tag) {
     if ((value & ((uintptr_t(1) << kHandleShift) - 1)) != tag) return nullptr;
     const uintptr_t n = value >> kHandleShift;
+    std::lock_guard<std::mutex> held(windows_lock());
     if (n == 0 || n > windows().size()) return nullptr;
     return windows()[n - 1].get();
 }
@@ -68,8 +78,19 @@ void clamp_position(VirtualScrollBar& b) {
 }  // namespace
 
 HWND create_virtual_window() {
-    windows().push_back(std::make_unique<VirtualWindow>());
+    auto window = std::make_unique<VirtualWindow>();
+    std::lock_guard<std::mutex> held(windows_lock());
+    windows().push_back(std::move(window));
     return reinterpret_cast<HWND>(uintptr_t(windows().size()) << kHandleShift);
+}
+
+void destroy_virtual_window(HWND window) {
+    const uintptr_t value = reinterpret_cast<uintptr_t>(window);
+    const uintptr_t n = value >> kHandleShift;
+    std::unique_ptr<VirtualWindow> gone;
+    std::lock_guard<std::mutex> held(windows_lock());
+    if ((value & ((uintptr_t(1) << kHandleShift) - 1)) == 0 && n > 0 && n <= windows().size())
+        gone = std::move(windows()[n - 1]);
 }
 
 const VirtualScrollBar& virtual_scroll_bar(HWND window, int bar) {

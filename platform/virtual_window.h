@@ -26,8 +26,13 @@ struct PresentedImage {
     uint64_t present_count = 0;   // StretchDIBits calls that presented an image
 };
 
-// A new window with both bars at their defaults and nothing presented.
+// A new window with both bars at their defaults and nothing presented. Any
+// thread may make one; each window is for the thread that made it.
 HWND create_virtual_window();
+
+// Frees `window`; its handle then reads as an unknown window (numbers are
+// never reused). A tool that makes a window per picture calls it when done.
+void destroy_virtual_window(HWND window);
 
 // The state of SB_HORZ or SB_VERT of `window`; an unknown window or bar reads
 // as a default bar.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Fuzzes the Document, the whole view and glyphora-shot's pictures for a
-# while, then keeps what was learnt: new inputs that reach new code are merged
-# (minimised) into the corpora in fuzz/corpus/, which the test suite replays.
+# Fuzzes the Document, the whole view, glyphora-shot's pictures and the pack
+# reader for a while, then keeps what was learnt: new inputs that reach new
+# code are merged (minimised) into the corpora in fuzz/corpus/, which the
+# test suite replays.
 #   bash scripts/fuzz.sh [MINUTES]      (default 10; the targets run at once)
 # Prints each target's executions and findings; a finding's input is left in
 # fuzz/artifacts/ and the script exits 1.
@@ -11,16 +12,16 @@ minutes=${1:-10}
 [[ "$minutes" =~ ^[0-9]+$ && "$minutes" -gt 0 ]] || { echo "usage: bash scripts/fuzz.sh [MINUTES]" >&2; exit 2; }
 bash scripts/setup.sh
 cmake --preset fuzz >/dev/null
-cmake --build build/fuzz -j "$(nproc)" --target fuzz_document fuzz_view fuzz_shot
+cmake --build build/fuzz -j "$(nproc)" --target fuzz_document fuzz_view fuzz_shot fuzz_pack
 
 work=build/fuzz/long-run
 artifacts=fuzz/artifacts
 rm -rf "$work"
 mkdir -p "$artifacts"
-targets=(fuzz_document fuzz_view fuzz_shot)
+targets=(fuzz_document fuzz_view fuzz_shot fuzz_pack)
 # The pictures' target looks for inputs that cost too much: its limits are
 # tight, as in the test suite (fuzz/fuzz.cmake).
-declare -A limits=([fuzz_shot]="-timeout=2 -rss_limit_mb=256")
+declare -A limits=([fuzz_shot]="-timeout=2 -rss_limit_mb=256" [fuzz_pack]="-timeout=10 -rss_limit_mb=1024")
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t/found"
   # Leaks are checked too; each target keeps to one core. The default timeout

@@ -5,6 +5,9 @@ set -euo pipefail
 
 native_pkgs=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
              libbenchmark-dev libpng-dev pkg-config)
+# Packs of art: libzip reads them, python3 makes the tests' packs, and the
+# pack benchmark times ansilove beside glyphora-shot.
+pack_pkgs=(libzip-dev zlib1g-dev python3 ansilove bc time)
 windows_pkgs=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth
               x11-utils xdotool imagemagick locales)
 # Making the packages and testing them as installed: the installer compiler,
@@ -56,7 +59,7 @@ emulate_32bit() {
 }
 
 missing=()
-for p in "${native_pkgs[@]}" "${windows_pkgs[@]}" "${packaging_pkgs[@]}" "${web_pkgs[@]}"; do
+for p in "${native_pkgs[@]}" "${pack_pkgs[@]}" "${windows_pkgs[@]}" "${packaging_pkgs[@]}" "${web_pkgs[@]}"; do
   installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then

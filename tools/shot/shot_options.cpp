@@ -8,7 +8,7 @@
 const char kShotUsage[] =
     "usage: glyphora-shot [--size COLSxROWS | --whole | --thumbnail PX] [--wrap] [--top ROW] [--left COL]\n"
     "                     [--standard [--columns N]] FILE OUT.png\n"
-    "       glyphora-shot [options] --out-dir DIR FILE...\n"
+    "       glyphora-shot [options] [--jobs N] --out-dir DIR FILE|PACK.zip...\n"
     "       glyphora-shot [--standard] [--columns N] --info FILE\n"
     "       glyphora-shot --help | --version\n";
 
@@ -28,7 +28,12 @@ const char kShotHelp[] =
     "  --left COL        scroll right to column COL (only in a window)\n"
     "  --out-dir DIR     one PNG per FILE, named DIR/NAME.png after FILE's name\n"
     "                    without its extension, or DIR/NAME.EXT.png when an earlier\n"
-    "                    FILE took that name; the other files go on when one fails\n"
+    "                    FILE took that name; the other files go on when one fails.\n"
+    "                    A PACK.zip gives DIR/PACK/ with a PNG for each of its art\n"
+    "                    members (.ans .asc .nfo .diz .txt .ice), named as files are;\n"
+    "                    a member that cannot be read is named with its reason\n"
+    "  --jobs N          with --out-dir, N pictures made at once (one per core\n"
+    "                    when not given); the pictures are the same for any N\n"
     "  --standard        read ANSI as the standard and the art scene read it: a screen\n"
     "                    as wide as the art's SAUCE record says (else 80 columns),\n"
     "                    cursor moves, ESC[0m to grey on black, bold and iCE blink\n"
@@ -84,6 +89,7 @@ public:
     bool seen_wrap = false;
     bool seen_out_dir = false;
     bool seen_columns = false;
+    bool seen_jobs = false;
 
     bool fail(const std::string& problem) {
         if (result.problem.empty()) result.problem = problem;
@@ -123,7 +129,7 @@ public:
             return true;
         }
         if (name != "--size" && name != "--whole" && name != "--thumbnail" && name != "--top" &&
-            name != "--left" && name != "--out-dir")
+            name != "--left" && name != "--out-dir" && name != "--jobs")
             return fail("unknown option " + name);
         if (name == "--whole") {
             r.mode = ShotMode::whole;
@@ -151,6 +157,14 @@ public:
             r.out_dir = value;
             return true;
         }
+        if (name == "--jobs") {
+            if (seen_jobs) return fail("--jobs given twice");
+            seen_jobs = true;
+            if (!parse_count(value, nullptr, r.jobs) || r.jobs == 0 || r.jobs > kMaxJobs)
+                return fail("--jobs " + std::string(value) + ": expected a number from 1 to " +
+                            std::to_string(kMaxJobs));
+            return true;
+        }
         bool& has = name == "--top" ? r.has_top : r.has_left;
         uint32_t& where = name == "--top" ? r.top : r.left;
         if (has) return fail(name + " given twice");
@@ -162,7 +176,8 @@ public:
 
     bool takes_value(const char* arg) {
         return !std::strcmp(arg, "--size") || !std::strcmp(arg, "--thumbnail") || !std::strcmp(arg, "--top") ||
-               !std::strcmp(arg, "--left") || !std::strcmp(arg, "--out-dir") || !std::strcmp(arg, "--columns");
+               !std::strcmp(arg, "--left") || !std::strcmp(arg, "--out-dir") || !std::strcmp(arg, "--columns") ||
+               !std::strcmp(arg, "--jobs");
     }
 
     // Options that could change nothing in the chosen mode are refused, so a
@@ -183,6 +198,7 @@ public:
             return fail("--left scrolls a window; --thumbnail shows every column");
         if (r.inputs.empty()) return fail(seen_out_dir ? "no FILE to render" : "expected FILE OUT.png");
         if (seen_out_dir) return true;
+        if (seen_jobs) return fail("--jobs makes pictures at once for --out-dir; one FILE OUT.png is one picture");
         if (r.inputs.size() != 2) return fail(r.inputs.size() == 1 ? "expected OUT.png after FILE"
                                                                     : "expected only FILE OUT.png (or --out-dir DIR)");
         result.request.output = r.inputs.back();

@@ -31,7 +31,11 @@ struct ShotRequest {
     bool standard = false;
     uint32_t screen_columns = 0;
     bool info = false;
+    uint32_t jobs = 0;    // pictures made at once with --out-dir; 0: one per core
 };
+
+// At most this many jobs: each may have a picture open for writing.
+constexpr uint32_t kMaxJobs = 256;
 
 enum class ParseOutcome { run, help, version, usage_error };
 

@@ -59,6 +59,10 @@ public:
     const ShotTuning& tuning;
     std::string* notice;
     ShotView view;
+    InputBytes* given = nullptr;  // the file's bytes, when already read (a pack's member)
+
+    // The input's name in messages: a member's comes already shown.
+    std::string shown() const { return given ? input : shown_name(input); }
 
     bool fail(const std::string& message) {
         error = message;
@@ -74,7 +78,7 @@ public:
 
     bool fits_png(uint64_t width, uint64_t height) {
         const std::string problem = png_size_problem(width, height);
-        return problem.empty() || fail(shown_name(input) + ": " + problem);
+        return problem.empty() || fail(shown() + ": " + problem);
     }
 
     // A window larger than the frame holds is drawn as the program draws it,
@@ -83,7 +87,7 @@ public:
         if (!notice || !request.sized || (v.view_cols == request.columns && v.view_rows == request.rows)) return;
         const CellSize most = fit_cells(request.columns, request.rows, kMaxFrameBytes);
         const bool frame_limit = most.columns == v.view_cols && most.rows == v.view_rows;
-        *notice = shown_name(input) + ": drew " + cells(v.view_cols, v.view_rows) + " of the " +
+        *notice = shown() + ": drew " + cells(v.view_cols, v.view_rows) + " of the " +
                   cells(request.columns, request.rows) + " cells asked for: " +
                   (frame_limit ? "the viewer's frame holds at most " + std::to_string(kMaxFrameBytes / kCellBytes) +
                                      " cells (" + std::to_string(kMaxFrameBytes >> 20) + " MiB)"
@@ -93,7 +97,7 @@ public:
     // What the window shows after the size report, the open and the scrolls.
     bool window() {
         const CellSize size{request.columns, request.rows};
-        if (!view.open(input, request.sized ? &size : nullptr, request.wrap, error)) return false;
+        if (!view.open(input, request.sized ? &size : nullptr, request.wrap, error, InputLimit(), given)) return false;
         Viewer& v = *view.viewer;
         if (request.has_top) v.scroll_vertical(kScrollAbsolute, request.top);
         if (request.has_left) v.scroll_horizontal(kScrollAbsolute, request.left);
@@ -112,7 +116,7 @@ public:
     void note_cut_screen() {
         const Document& doc = *view.viewer->document;
         if (!notice || !notice->empty() || doc.reading != kStandardReading || !doc.screen_cut) return;
-        *notice = shown_name(input) + ": drew the first " + std::to_string(doc.line_count) +
+        *notice = shown() + ": drew the first " + std::to_string(doc.line_count) +
                   " rows: the file moves the cursor further than a file of its size may";
     }
 
@@ -121,13 +125,13 @@ public:
     // a thumbnail wants it.
     bool measure(TextExtent& extent, bool for_thumbnail = false) {
         const InputLimit limit = for_thumbnail ? thumbnail_input(request.top) : InputLimit();
-        if (!view.open(input, nullptr, request.wrap, error, limit)) return false;
+        if (!view.open(input, nullptr, request.wrap, error, limit, given)) return false;
         Viewer& v = *view.viewer;
         if (for_thumbnail) wrap_for_thumbnail(v);
         else note_cut_screen();
         extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);
         const char* nothing = nothing_to_draw(extent);
-        return !nothing || fail(shown_name(input) + ": " + nothing);
+        return !nothing || fail(shown() + ": " + nothing);
     }
 
     bool whole() {
@@ -145,7 +149,7 @@ public:
         for (uint32_t b = 0; b < bands.band_count(); ++b) {
             uint64_t count = 0;
             const uint8_t* pixels = bands.show_band(b, count);
-            if (!pixels) return fail(shown_name(input) + ": out of memory");
+            if (!pixels) return fail(shown() + ": out of memory");
             mark_used_indices(pixels, count, used);
         }
         const PngPalette palette = fold_palette(view.viewer->bitmap_info.bmiColors, used);
@@ -164,10 +168,26 @@ public:
         if (out.width == source.width && out.height == source.height)
             return fits_png(source.width, source.height) && write_bands(bands);
         ScaledBands scaled(bands, v.bitmap_info.bmiColors);
-        if (!scaled.start(out.width, out.height)) return fail(shown_name(input) + ": out of memory");
+        if (!scaled.start(out.width, out.height)) return fail(shown() + ": out of memory");
         return write(PngRows{out.width, out.height, scaled_row, &scaled}, nullptr);
     }
 };
+
+}  // namespace
+
+namespace {
+
+bool render(Shot& shot) {
+    const ShotRequest& request = shot.request;
+    shot.view.reading = request.standard ? kStandardReading : kGlyphoraReading;
+    shot.view.columns = request.screen_columns;
+    switch (request.mode) {
+        case ShotMode::whole: return shot.whole();
+        case ShotMode::thumbnail: return shot.thumbnail();
+        case ShotMode::window: break;
+    }
+    return shot.window();
+}
 
 }  // namespace
 
@@ -180,12 +200,13 @@ bool render_shot(const ShotRequest& request, const std::string& input, const std
         return false;
     }
     Shot shot{request, input, output, error, tuning, notice, ShotView()};
-    shot.view.reading = request.standard ? kStandardReading : kGlyphoraReading;
-    shot.view.columns = request.screen_columns;
-    switch (request.mode) {
-        case ShotMode::whole: return shot.whole();
-        case ShotMode::thumbnail: return shot.thumbnail();
-        case ShotMode::window: break;
-    }
-    return shot.window();
+    return render(shot);
+}
+
+bool render_given(const ShotRequest& request, const std::string& name, InputBytes& bytes,
+                  const std::string& output, std::string& error, const ShotTuning& tuning, std::string* notice) {
+    error.clear();
+    if (notice) notice->clear();
+    Shot shot{request, name, output, error, tuning, notice, ShotView(), &bytes};
+    return render(shot);
 }

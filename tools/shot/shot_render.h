@@ -4,6 +4,7 @@
 
 #include "platform/png_image.h"
 #include "shell/view_frame.h"
+#include "tools/shot/input_bytes.h"
 #include "tools/shot/shot_options.h"
 
 // How a whole piece or a thumbnail is composed a band of rows at a time: in
@@ -26,3 +27,10 @@ struct ShotTuning {
 // picture, `notice` (if given) says what was drawn and why.
 bool render_shot(const ShotRequest& request, const std::string& input, const std::string& output,
                  std::string& error, const ShotTuning& tuning = ShotTuning(), std::string* notice = nullptr);
+
+// render_shot for a file whose bytes are already read (a pack's member,
+// named `name` in messages): the same picture the file would give, made
+// from `bytes`, which it takes.
+bool render_given(const ShotRequest& request, const std::string& name, InputBytes& bytes,
+                  const std::string& output, std::string& error, const ShotTuning& tuning = ShotTuning(),
+                  std::string* notice = nullptr);

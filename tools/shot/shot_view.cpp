@@ -7,7 +7,12 @@
 #include "platform/virtual_window.h"
 #include "shell/input_rules.h"
 
+ShotView::~ShotView() {
+    if (viewer && viewer->window) destroy_virtual_window(viewer->window);
+}
+
 bool ShotView::start(const CellSize* size, const InputLimit& limit) {
+    if (viewer && viewer->window) destroy_virtual_window(viewer->window);
     viewer.reset(new (std::nothrow) Viewer());
     if (viewer) viewer->init();
     if (!viewer || !viewer->document || !viewer->frame || !viewer->glyph_cache) return false;

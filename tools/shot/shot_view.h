@@ -18,6 +18,8 @@ struct InputLimit {
     bool only_files = false;
 };
 
+struct InputBytes;
+
 class ShotView {
 public:
     std::unique_ptr<Viewer> viewer;
@@ -29,14 +31,20 @@ public:
     // rule); open sets it, open_bytes takes it as it is.
     std::string name;
 
+    ShotView() = default;
+    ShotView(ShotView&&) = default;
+    ~ShotView();
+
     // Start-up, the window's size report when `size` is given (in the program
     // it comes before any file), the open, and "Wrap lines" when `wrap`. False
-    // with the reason in `error` when the file cannot be opened.
+    // with the reason in `error` when the file cannot be opened. With
+    // `given` (a pack's member), its bytes are the file's: taken (all of
+    // them, or as many as `limit` lets a file give) instead of reading it.
     bool open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
-              const InputLimit& limit = InputLimit());
+              const InputLimit& limit = InputLimit(), InputBytes* given = nullptr);
 
     // The same for a file already in memory (its first limit.bytes bytes), as
-    // a pack's member is; false only without memory for it.
+    // the page has a pack's member; false only without memory for it.
     bool open_bytes(std::unique_ptr<uint8_t[]> bytes, uint32_t size, const CellSize* cells, bool wrap,
                     const InputLimit& limit = InputLimit());
 
