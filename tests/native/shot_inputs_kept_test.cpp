@@ -79,7 +79,7 @@ TEST(ShotTool, FileNamesAreShownWithTheirControlBytesWrittenOut) {
     const ToolRun batch = run_tool(files, args, {{"DIR", dir}, {"MISSING", missing}, {"EMPTY", empty}}, "script -qec");
     EXPECT_EQ(batch.code, 1);
     EXPECT_NE(batch.out.find(dir + "/\\e]0;owned\\x9c: nothing to draw"), std::string::npos) << batch.out;
-    EXPECT_NE(batch.out.find("2/12 " + dir + "/\\e]52;c;"), std::string::npos) << "the progress line";
+    EXPECT_NE(batch.out.find("2/12 pieces"), std::string::npos) << "the progress line";
     // The only ESC left is the progress line's own erase.
     std::string rest = batch.out;
     for (size_t at; (at = rest.find("\x1b[K")) != std::string::npos;) rest.erase(at, 3);
