@@ -271,11 +271,14 @@ bool PackReader::list_art(std::vector<PackMember>& art, std::string& error) {
         zip_file_t* file = zip_fopen_index(zip, i, ZIP_FL_COMPRESSED);
         const bool seen = file && !source.watch;
         source.watch = false;
+        // An empty member may be opened without its header being read: it
+        // has no bytes to share with another.
+        const bool empty = file && m.compressed_size == 0;
         if (file) zip_fclose(file);
         if (seen) {
             const uint64_t end = source.data_start + std::min(m.compressed_size, UINT64_MAX - source.data_start);
             spans.push_back(Span{source.header_start, end, art_member ? art.size() : kNotArt});
-        } else if (m.problem.empty()) {
+        } else if (m.problem.empty() && !empty) {
             m.problem = "corrupt";
         }
         if (art_member) {

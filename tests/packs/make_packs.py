@@ -202,6 +202,8 @@ def methods_pack():
         Member("bzip2.ans", data, method=12, raw=data, reason="unsupported method 12"),
         Member("bad_crc.ans", data, crc=zlib.crc32(data) ^ 1, reason="bad CRC"),
         Member("good.ans", data),
+        Member("empty_stored.asc", b"", method=0),  # no bytes, nothing wrong
+        Member("empty_deflated.asc", b""),
         Member("stored_short.ans", data, method=0, size=len(data) + 5, reason="corrupt"),
         Member("stored_long.ans", data, method=0, size=4, reason="corrupt at byte 4"),
         Member("huge.ans", data, size=(64 << 20) + 1, reason="larger than 64 MiB"),

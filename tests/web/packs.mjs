@@ -1,5 +1,5 @@
 // The page's test packs (make_test_packs.py) and what other readers list in
-// them: Python's zipfile, and the native pack_list when the tree has one.
+// them: Python's zipfile, and the native pack_list.
 import { spawnSync } from 'node:child_process';
 import { existsSync } from 'node:fs';
 import path from 'node:path';
@@ -30,10 +30,6 @@ with zipfile.ZipFile(sys.argv[1]) as z:
   if (run.status !== 0) throw new Error(`zipfile on ${file}: ${run.stderr}`);
   return run.stdout.split('\n').filter(Boolean);
 }
-
-// The native pack reader is part of the tree once tests/packs/ is; from then
-// on its pack_list must be built, and its listing is the page's.
-export const nativeReaderInTree = existsSync(path.join(root, 'tests/packs/make_packs.py'));
 
 // The native tests' packs (tests/packs/make_packs.py), written into `dir`.
 export function makeNativePacks(dir) {
