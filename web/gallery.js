@@ -48,7 +48,8 @@ function pieceFromAddress(hash) {
   }
 }
 
-// host: { element, language, module() (the wasm exports), standard() (the
+// host: { element, language, module() (the wasm exports), nameNext(name) (the
+// name the module's next open or thumbnail reads), standard() (the
 // reading thumbnails use: true for the standard one), show(bytes, name)
 // (a promise of true when the view shows it), say(line, problem), fail(name,
 // why), focusView() }.
@@ -78,6 +79,7 @@ export function createGallery(host) {
     const at = wasm.gw_member_input(bytes.length) >>> 0;
     if (at === 0) return { why: text.memory };
     new Uint8Array(wasm.memory.buffer, at, bytes.length).set(bytes);
+    host.nameNext(path);
     const fieldsAt = wasm.gw_thumbnail(bytes.length, THUMBNAIL_PX, host.standard() ? 1 : 0) >>> 0;
     const [width, height, pixels, why] = new Uint32Array(wasm.memory.buffer, fieldsAt, 4);
     if (pixels === 0) {

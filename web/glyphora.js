@@ -9,6 +9,7 @@ const CELL_WIDTH = 8;
 const CELL_HEIGHT = 16;
 const ABOUT_COLS = 45;
 const ABOUT_ROWS = 16;
+const PATH_SIZE = 260;  // the module keeps a name in this many bytes, its NUL among them
 const WHEEL_DELTA = 120;
 // WM_MOUSEWHEEL's delta is 16 bits: the most whole notches it holds.
 const MAX_WHEEL_DELTA = Math.floor(32767 / WHEEL_DELTA) * WHEEL_DELTA;
@@ -98,6 +99,7 @@ const gallery = createGallery({
   element: document.getElementById('gallery'),
   language,
   module: () => wasm,
+  nameNext: (name) => nameNext(name),
   standard: () => running && state().standard,  // thumbnails in the reading the view uses
   show(bytes, name) {
     const ticket = ++requested;
@@ -466,7 +468,18 @@ async function finishOpen(name, size) {
   return finishOpenNow(name, size);
 }
 
+// The name of the file the module opens next, for the standard reading's
+// rule on names: its last bytes when it is longer than the module keeps.
+function nameNext(name) {
+  const bytes = new TextEncoder().encode(name);
+  const kept = bytes.subarray(Math.max(0, bytes.length - (PATH_SIZE - 1)));
+  const at = wasm.gw_name() >>> 0;
+  bytesOf().set(kept, at);
+  bytesOf()[at + kept.length] = 0;
+}
+
 function finishOpenNow(name, size) {
+  nameNext(name);
   const opened = wasm.gw_open(0, size) === 1;
   hideProgress();
   draw();

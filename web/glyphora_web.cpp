@@ -39,6 +39,11 @@ uint32_t input_size = 0;
 // reading can read its bytes (which the Document keeps) again.
 uint32_t opened_size = 0;
 
+// The name of the file the next open reads, which the page writes before
+// gw_open or gw_thumbnail and they take: the standard reading reads a name
+// ending in .ans as ANSI whatever its bytes.
+char next_name[kPathSize];
+
 Window* window_at(uint32_t n) {
     return n < 2 && windows[n].viewer ? &windows[n] : nullptr;
 }
@@ -146,6 +151,10 @@ EMSCRIPTEN_KEEPALIVE void gw_drop_input() {
     input_size = 0;
 }
 
+// Where the page writes the next file's name: kPathSize bytes, the name's
+// last characters when it is longer, ended by a NUL.
+EMSCRIPTEN_KEEPALIVE char* gw_name() { return next_name; }
+
 // Opens the first `size` bytes of the input buffer, which the Document then
 // keeps; 1 when shown. On 0 the view is as it was. As after Open or a drop, the
 // file comes unwrapped and the view is painted.
@@ -155,7 +164,17 @@ EMSCRIPTEN_KEEPALIVE int gw_open(uint32_t n, uint32_t size) {
     std::unique_ptr<uint8_t[]> bytes(input);
     input = nullptr;
     input_size = 0;
+    // Named as the open is; a failed open keeps the name of what is shown.
+    char* name = w->viewer->document->file_name;
+    char before[kPathSize] = {};
+    if (name) {
+        std::memcpy(before, name, kPathSize);
+        std::memcpy(name, next_name, kPathSize - 1);
+        name[kPathSize - 1] = '\0';
+    }
+    next_name[0] = '\0';
     const int opened = w->viewer->open_bytes(std::move(bytes), size);
+    if (!opened && name) std::memcpy(name, before, kPathSize);
     if (opened && n == 0) opened_size = size;
     w->viewer->paint(1);
     return opened;

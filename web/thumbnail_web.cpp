@@ -75,6 +75,8 @@ bool scale_bands(FrameBands& bands, const RGBQUAD* colours, PixelSize out, uint8
 
 extern "C" {
 
+char* gw_name();  // the next file's name, which the page wrote (glyphora_web.cpp)
+
 // The most of a member a thumbnail reads: the page hands no more.
 EMSCRIPTEN_KEEPALIVE uint32_t gw_thumbnail_bytes() { return static_cast<uint32_t>(thumbnail_input(0).bytes); }
 
@@ -97,6 +99,9 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_thumbnail(uint32_t size, uint32_t longes
     member_size = 0;
     // The view keeps the bytes, as the Document keeps a file's.
     ShotView view;
+    char* name = gw_name();
+    view.name = name;
+    name[0] = '\0';
     view.reading = reading == 1 ? kStandardReading : kGlyphoraReading;
     if (!view.open_bytes(std::move(member), size, nullptr, false, thumbnail_input(0))) return not_drawn(kNoMemory);
     Viewer& v = *view.viewer;

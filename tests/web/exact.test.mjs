@@ -34,6 +34,8 @@ const crafted = {
     + `${'#'.repeat(39)}\r\n${ESC}[A${ESC}[39C${ESC}[32m@${ESC}[7minverse${ESC}[0m${ESC}[3Cfar\r\n`
     + `\x1a${'SAUCE00'}${'Test'.padEnd(35)}${''.padEnd(40)}19960412\0\0\0\0\x01\x01\x28\0`
     + `${'\0'.repeat(6)}\0\x01${'\0'.repeat(22)}`, 'latin1'),
+  // ANSI by its name alone: no ESC[ in its first 4 KB.
+  'late-colour.ans': `${'.'.repeat(79)}\r\n`.repeat(60) + `${ESC}[1;31mred${ESC}[0m\r\n`,
   'all-bytes.asc': Buffer.from(Array.from({ length: 256 }, (_, i) => (i === 27 ? 32 : i))),
 };
 
@@ -112,6 +114,7 @@ describe('the canvas against glyphora-shot', () => {
     ['standard.ans', { cols: 20, rows: 3, top: 1, left: 30, standard: true }],
     ['glyphora.ans', { cols: 84, rows: 30, standard: true }],
     ['bold-bright.ans', { cols: 84, rows: 6, standard: true }],
+    ['late-colour.ans', { cols: 84, rows: 30, top: 40, standard: true }],
     ['cursor-forward.ans', { cols: 90, rows: 10, wrap: true, standard: true }],
     ['standard.ans', { cols: 84, rows: 10 }],
   ];
