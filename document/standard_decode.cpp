@@ -77,7 +77,7 @@ public:
         uint32_t row = 0, column = 0, pen = kStartPen;
         uint8_t attr = kScreenBlankAttr;
         OpenRow open;
-        while (j < size && !grid_.failed()) {
+        while (j < size) {
             const uint32_t k = stops.at_or_after(j);
             // Characters at the cursor, a row's worth at a time; writing the
             // last column moves the cursor to the next row's first.
@@ -86,7 +86,7 @@ public:
                 if (row == open.row || open_row(open, row)) {
                     write(open, column, data + j, fits, size - j >= kStep, attr);
                 } else if (grid_.failed()) {
-                    break;
+                    return failed();
                 }
                 j += fits;
                 column += fits;
@@ -95,7 +95,7 @@ public:
                     row = down(row, 1);
                 }
             }
-            if (k == size || grid_.failed()) break;
+            if (k == size) break;
             const uint8_t b = data[k];
             j = k + 1;
             if (b == kLineFeed) {
@@ -108,23 +108,24 @@ public:
             } else {
 #if defined(__SSE2__)
                 // Colours and cursor-forward met before: no handler, no grid.
-                if (const KnownSequence* known = common_sequence(k)) {
+                uint32_t length;
+                if (const KnownSequence* known = common_sequence(k, length)) {
                     pen = (pen & known->keep) | known->set;
                     attr = attributes_[pen];
                     column = std::min<uint32_t>(column + known->forward, columns - 1);
-                    j = k + known->length;
+                    j = k + length;  // from the bytes: the next run need not wait for the table
                     continue;
                 }
 #endif
                 Cursor cursor{row, column, pen, attr};
                 j = control_sequence(k, cursor, open);
                 row = cursor.row, column = cursor.column, pen = cursor.pen, attr = cursor.attr;
+                if (grid_.failed()) return failed();
             }
         }
         finish(open);
+        if (grid_.failed()) return failed();  // no room at the start
         StandardText out;
-        out.failed = grid_.failed();
-        if (out.failed) return out;
         out.rows = grid_.drawn_rows();
         out.length = out.rows * grid_.stride();  // within max_rows * stride, which the caller sized in 32 bits
         out.cut = grid_.cut();
@@ -144,6 +145,12 @@ private:
         const uint8_t* end = p + art_.size;
         while (p < end && (p = static_cast<const uint8_t*>(std::memchr(p, kLineFeed, end - p)))) ++feeds, ++p;
         return static_cast<uint32_t>(std::min<uint64_t>(feeds + art_.size / grid_.columns() + 1, UINT32_MAX));
+    }
+
+    static StandardText failed() {
+        StandardText out;
+        out.failed = true;
+        return out;
     }
 
     static uint32_t down(uint32_t row, uint32_t n) { return static_cast<uint32_t>(std::min<uint64_t>(uint64_t(row) + n, kMaxCursorRow)); }
@@ -173,35 +180,33 @@ private:
     // n characters (within the row) at `column` of the open row; `step`: 16
     // bytes are readable at bytes.
     static void write(OpenRow& open, uint32_t column, const uint8_t* bytes, uint32_t n, bool step, uint8_t attr) {
-        if (column > open.filled) {  // a gap the cursor moved over: blanks
-            const uint32_t gap = column - open.filled;
-            if (gap <= kStep && open.filled < open.scribble_end) {
-                std::memset(open.text + open.filled, kBlank, kStep);
-                std::memset(open.attrs + open.filled, kScreenBlankAttr, kStep);
-            } else {
-                std::memset(open.text + open.filled, kBlank, gap);
-                std::memset(open.attrs + open.filled, kScreenBlankAttr, gap);
-            }
-            open.filled = column;
-        }
-        if (n <= kStep && step && column == open.filled && column < open.scribble_end) {
-            // Art's runs are short: one step, its tail past the row's written cells.
+        if (n <= kStep && step && column - open.filled <= kStep && column < open.scribble_end) {
+            // Art's runs are short, after a short gap or none: the gap's
+            // blanks and the run one step each, their tails past the row's
+            // written cells.
+            std::memset(open.text + open.filled, kBlank, kStep);
+            std::memset(open.attrs + open.filled, kScreenBlankAttr, kStep);
             std::memcpy(open.text + column, bytes, kStep);
             std::memset(open.attrs + column, attr, kStep);
-        } else {
-            std::memcpy(open.text + column, bytes, n);
-            std::memset(open.attrs + column, attr, n);
+            open.filled = column + n;
+            return;
         }
+        if (column > open.filled) {  // a gap the cursor moved over: blanks
+            std::memset(open.text + open.filled, kBlank, column - open.filled);
+            std::memset(open.attrs + open.filled, kScreenBlankAttr, column - open.filled);
+            open.filled = column;
+        }
+        std::memcpy(open.text + column, bytes, n);
+        std::memset(open.attrs + column, attr, n);
         open.filled = std::max(open.filled, column + n);
     }
 
 #if defined(__SSE2__)
     // A colour or cursor-forward sequence at `at` that is known by its bytes.
-    const KnownSequence* common_sequence(uint32_t at) {
+    const KnownSequence* common_sequence(uint32_t at, uint32_t& length) {
         if (art_.size - at < 16) return nullptr;
         KnownSequence* slot;
         __m128i key;
-        uint32_t length;
         const KnownSequence* known = cache_.find(art_.data + at, slot, key, length);
         return known && known->common ? known : nullptr;
     }

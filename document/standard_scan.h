@@ -86,7 +86,7 @@ private:
 class StopPositions {
 public:
     StopPositions(ByteSpan raw, const Stops& stops) : raw_(raw), stops_(stops) { find(0); }
-    // The first stop at or after j, or the input's size.
+    // The first stop at or after j (each is returned once), or the input's size.
     uint32_t at_or_after(uint32_t j) {
         for (;;) {
             while (mask_ == 0) {
@@ -94,9 +94,11 @@ public:
                 if (base_ >= raw_.size) return raw_.size;
                 find(base_);
             }
+            // Taken as it is returned: the stop is read at once, and
+            // nothing of a sequence is a stop, so the next call seldom loops.
             const uint32_t at = base_ + static_cast<uint32_t>(__builtin_ctzll(mask_));
-            if (at >= j) return at;
             mask_ &= mask_ - 1;
+            if (at >= j) return at;
         }
     }
 
