@@ -205,9 +205,11 @@ private:
     // A colour or cursor-forward sequence at `at` that is known by its bytes.
     const KnownSequence* common_sequence(uint32_t at, uint32_t& length) {
         if (art_.size - at < 16) return nullptr;
+        const SequenceKey key(art_.data + at);
+        if (key.length == 0) return nullptr;
+        length = key.length;
         KnownSequence* slot;
-        __m128i key;
-        const KnownSequence* known = cache_.find(art_.data + at, slot, key, length);
+        const KnownSequence* known = cache_.find(key, slot);
         return known && known->common ? known : nullptr;
     }
 #endif
@@ -221,12 +223,12 @@ private:
         if (at + 1 >= size || data[at + 1] != kCsiOpen) return at + 1;
 #if defined(__SSE2__)
         KnownSequence* slot = nullptr;
-        __m128i key = _mm_setzero_si128();
-        uint32_t key_length = 0;
+        SequenceKey key;
         if (size - at >= 16) {
-            if (const KnownSequence* known = cache_.find(data + at, slot, key, key_length)) {
+            key = SequenceKey(data + at);
+            if (const KnownSequence* known = key.length ? cache_.find(key, slot) : nullptr) {
                 if (known->acts) act(known->final_byte, cache_.params_of(known), cursor, open);
-                return at + key_length;
+                return at + key.length;
             }
         }
 #endif
@@ -255,10 +257,11 @@ private:
         const bool acts = !p.private_marker && !intermediate;
         if (acts) act(data[k], p, cursor, open);
 #if defined(__SSE2__)
-        if (slot && key_length == k + 1 - at) {
+        if (slot && key.length == k + 1 - at) {
             const PenChange change = data[k] == 'm' ? sgr_change(p) : PenChange();
-            slot->bytes = key;
-            slot->length = static_cast<uint8_t>(key_length);
+            slot->first = key.first;
+            slot->second = key.second;
+            slot->length = static_cast<uint8_t>(key.length);
             slot->final_byte = data[k];
             slot->acts = acts;
             slot->common = acts && (data[k] == 'm' || data[k] == 'C');
