@@ -261,7 +261,6 @@ private:
             const PenChange change = data[k] == 'm' ? sgr_change(p) : PenChange();
             slot->first = key.first;
             slot->second = key.second;
-            slot->length = static_cast<uint8_t>(key.length);
             slot->final_byte = data[k];
             slot->acts = acts;
             slot->common = acts && (data[k] == 'm' || data[k] == 'C');

@@ -44,7 +44,8 @@ struct SequenceKey {
     uint64_t first = 0, second = 0;
     uint32_t length = 0;  // 0: no such byte in the 16
 
-    // 16 readable bytes at p, p[0] ESC and p[1] '['.
+    // 16 readable bytes at p, p[0] ESC. The key holds p[1]: an ESC without
+    // '[' matches no entry.
     explicit SequenceKey(const uint8_t* p) {
         uint64_t words[2];
         std::memcpy(words, p, sizeof words);  // little-endian: byte 0 lowest
@@ -71,7 +72,6 @@ struct KnownSequence {
     uint16_t keep = 0;   // colours and cursor-forward, the common two, need no
     uint16_t set = 0;    // handler: their change to the pen (keep, set) and
     uint16_t forward = 0;  // the columns forward (0 for the other)
-    uint8_t length = 0;
     uint8_t final_byte = 0;
     bool acts = false;   // not a private or intermediate form
     bool common = false;
