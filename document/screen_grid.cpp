@@ -32,16 +32,13 @@ bool ScreenGrid::grow(uint32_t rows) {
         std::memcpy(text.get(), text_.get(), kept);
         std::memcpy(attrs.get(), attrs_.get(), kept);
     }
-    // The slack is read (and written back) by short runs: defined bytes.
-    std::memset(text.get() + bytes - kSlack, 0, kSlack);
-    std::memset(attrs.get() + bytes - kSlack, 0, kSlack);
     text_ = std::move(text);
     attrs_ = std::move(attrs);
     room_rows_ = room;
     return true;
 }
 
-bool ScreenGrid::make_rows(uint32_t row) {
+bool ScreenGrid::make_rows(uint32_t row, bool leave_last) {
     const uint64_t cells = (uint64_t(row) + 1 - made_rows_) * stride();
     if (row >= max_rows_ || cells > blank_budget_ || failed_) {
         cut_ = true;
@@ -49,13 +46,15 @@ bool ScreenGrid::make_rows(uint32_t row) {
     }
     if (row >= room_rows_ && !grow(row + 1)) return false;
     blank_budget_ -= cells;
-    for (uint32_t r = made_rows_; r <= row; ++r) {
-        std::memset(text_at(r, 0), kBlank, columns_);
-        std::memset(attrs_at(r, 0), kScreenBlankAttr, stride());
-        *text_at(r, columns_) = kLineFeed;
-    }
+    for (uint32_t r = made_rows_; r < row + (leave_last ? 0 : 1); ++r) finish_row(r, 0);
     made_rows_ = row + 1;
     return true;
+}
+
+void ScreenGrid::finish_row(uint32_t row, uint32_t from) {
+    std::memset(text_at(row, from), kBlank, columns_ - from);
+    std::memset(attrs_at(row, from), kScreenBlankAttr, stride() - from);
+    *text_at(row, columns_) = kLineFeed;
 }
 
 void ScreenGrid::blank(uint32_t row, uint32_t from, uint32_t to, uint8_t attr) {

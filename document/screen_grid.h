@@ -19,7 +19,20 @@ public:
     uint32_t stride() const { return columns_ + 1; }
     // Makes rows through `row`; false (the grid cut) when the bounds forbid
     // it, or when no memory can be had (failed() then says so).
-    bool reach(uint32_t row) { return row < made_rows_ || make_rows(row); }
+    bool reach(uint32_t row) { return row < made_rows_ || make_rows(row, false); }
+    // As reach, but a row made now is left unwritten (`fresh` then says so):
+    // the caller writes its cells left to right and finishes it with
+    // finish_row before anything else touches the grid.
+    bool reach_unwritten(uint32_t row, bool& fresh) {
+        fresh = row >= made_rows_;
+        return !fresh || make_rows(row, true);
+    }
+    // Cells from `from` on of a row reached unwritten become blank, and its
+    // line end is written.
+    void finish_row(uint32_t row, uint32_t from);
+    // No made row follows this one: the cells past its end are free to
+    // scribble on (they are blanked when made), up to 16 bytes past the end.
+    bool is_last(uint32_t row) const { return row + 1 == made_rows_; }
     uint8_t* text_at(uint32_t row, uint32_t column) { return text_.get() + uint64_t(row) * stride() + column; }
     uint8_t* attrs_at(uint32_t row, uint32_t column) { return attrs_.get() + uint64_t(row) * stride() + column; }
     // Rooms the grid for this many rows at first (within its bound), so a
@@ -44,7 +57,7 @@ public:
     std::unique_ptr<uint8_t[]> take_attrs() { return std::move(attrs_); }
 
 private:
-    bool make_rows(uint32_t row);
+    bool make_rows(uint32_t row, bool leave_last);
     bool grow(uint32_t rows);
 
     uint32_t columns_;

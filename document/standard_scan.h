@@ -4,6 +4,7 @@
 // found by their bytes. Only standard_decode.cpp uses it.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -31,14 +32,46 @@ constexpr Stops kPlainStops(false);
 // Art repeats a handful of sequences thousands of times: one that fits in 16
 // bytes (ESC [ ... final byte) is read once and then found by its bytes.
 #if defined(__SSE2__)
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// A short sequence by its bytes: those from its ESC through the first byte
+// after ESC [ whose bit 6 is set, as every final byte's is and no parameter
+// or intermediate byte's; zero after. Found in plain 64-bit words: shorter
+// steps than vectors from the bytes to the table. The bytes prove nothing by
+// themselves: an entry is only made for a sequence whose real final byte is
+// that one, so a key that matches one means the same sequence.
+struct SequenceKey {
+    uint64_t first = 0, second = 0;
+    uint32_t length = 0;  // 0: no such byte in the 16
+
+    // 16 readable bytes at p, p[0] ESC. The key holds p[1]: an ESC without
+    // '[' matches no entry.
+    explicit SequenceKey(const uint8_t* p) {
+        uint64_t words[2];
+        std::memcpy(words, p, sizeof words);  // little-endian: byte 0 lowest
+        const uint64_t marks0 = (words[0] << 1) & kHighBits & ~uint64_t(0xFFFF);
+        const uint64_t marks1 = (words[1] << 1) & kHighBits;
+        first = through_lowest(words[0], marks0);
+        second = marks0 ? 0 : through_lowest(words[1], marks1);
+        length = marks0 ? static_cast<uint32_t>(__builtin_ctzll(marks0)) / 8 + 1
+                 : marks1 ? static_cast<uint32_t>(__builtin_ctzll(marks1)) / 8 + 9 : 0;
+    }
+    SequenceKey() = default;
+
+private:
+    // The bytes of word through the one marked lowest; all of them without a mark.
+    static uint64_t through_lowest(uint64_t word, uint64_t marks) {
+        return word & (((marks & (0 - marks)) << 1) - 1);
+    }
+};
+
 // 32 bytes, so the table stays in the nearest cache; the parameters, needed
 // only by the rarer handlers, are kept apart.
 struct KnownSequence {
-    __m128i bytes;       // the sequence, zero after its final byte
+    uint64_t first = 0, second = 0;  // its key; first 0: an empty slot
     uint16_t keep = 0;   // colours and cursor-forward, the common two, need no
     uint16_t set = 0;    // handler: their change to the pen (keep, set) and
     uint16_t forward = 0;  // the columns forward (0 for the other)
-    uint8_t length = 0;  // 0: an empty slot
     uint8_t final_byte = 0;
     bool acts = false;   // not a private or intermediate form
     bool common = false;
@@ -48,32 +81,17 @@ class SequenceCache {
 public:
     static constexpr uint32_t kSlotBits = 8;
 
-    // The sequence at p (16 readable bytes, p[0] ESC, p[1] '[') by its
-    // bytes, with its slot; null when it is not known or does not fit.
-    const KnownSequence* find(const uint8_t* p, KnownSequence*& slot, __m128i& key, uint32_t& length) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        // Bytes 0x20-0x3F continue a sequence; the first other byte after ESC [ ends it.
-        const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(0x20));
-        const __m128i inside = _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(0x1F)), shifted);
-        const uint32_t ends = ~static_cast<uint32_t>(_mm_movemask_epi8(inside)) & 0xFFFCu;
-        slot = nullptr;
-        if (!ends) return nullptr;
-        length = static_cast<uint32_t>(__builtin_ctz(ends)) + 1;
-        key = _mm_and_si128(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + 16 - length)));
-        uint64_t halves[2];
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(halves), key);
+    // The sequence whose key is `key` (its length not 0), with its slot;
+    // null when it is not known.
+    const KnownSequence* find(const SequenceKey& key, KnownSequence*& slot) {
         const uint32_t at = static_cast<uint32_t>(
-            ((halves[0] * 0x9E3779B97F4A7C15ull) ^ (halves[1] * 0xC2B2AE3D27D4EB4Full)) >> (64 - kSlotBits));
+            ((key.first * 0x9E3779B97F4A7C15ull) ^ (key.second * 0xC2B2AE3D27D4EB4Full)) >> (64 - kSlotBits));
         slot = &slots_[at];
-        if (slot->length != length || _mm_movemask_epi8(_mm_cmpeq_epi8(slot->bytes, key)) != 0xFFFF) return nullptr;
-        return slot;
+        return slot->first == key.first && slot->second == key.second ? slot : nullptr;
     }
     Params& params_of(const KnownSequence* slot) { return params_[slot - slots_]; }
 
 private:
-    // 16 0xFF bytes then 16 zeros: the 16 from kKeep + 16 - n keep the first n bytes.
-    static constexpr uint8_t kKeep[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                          0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     KnownSequence slots_[1u << kSlotBits];
     Params params_[1u << kSlotBits];
 };
@@ -86,7 +104,7 @@ private:
 class StopPositions {
 public:
     StopPositions(ByteSpan raw, const Stops& stops) : raw_(raw), stops_(stops) { find(0); }
-    // The first stop at or after j, or the input's size.
+    // The first stop at or after j (each is returned once), or the input's size.
     uint32_t at_or_after(uint32_t j) {
         for (;;) {
             while (mask_ == 0) {
@@ -94,9 +112,11 @@ public:
                 if (base_ >= raw_.size) return raw_.size;
                 find(base_);
             }
+            // Taken as it is returned: the stop is read at once, and
+            // nothing of a sequence is a stop, so the next call seldom loops.
             const uint32_t at = base_ + static_cast<uint32_t>(__builtin_ctzll(mask_));
-            if (at >= j) return at;
             mask_ &= mask_ - 1;
+            if (at >= j) return at;
         }
     }
 
