@@ -11,7 +11,7 @@ target_link_libraries(glyphora_core PUBLIC glyphora_platform)
 
 # -O2 rather than -Oz: 1.7 KB more of module for faster composition and
 # decoding, well inside the page's weight.
-set(WEB_OPTIONS -O2 -fno-exceptions -fno-rtti)
+set(WEB_OPTIONS -O2 -fno-exceptions -fno-rtti -mbulk-memory -msimd128)
 target_compile_options(glyphora_core PRIVATE ${WEB_OPTIONS})
 target_compile_options(glyphora_platform PRIVATE ${WEB_OPTIONS})
 

@@ -196,10 +196,14 @@ function showImage(view, target, { width, height, present }, shown) {
   }
   const at = wasm.gw_update(view) >>> 0;
   if (at === 0) return shown;  // no memory to convert it: the canvas stays as it was
-  const [w, , y, rows, converted] = new Int32Array(wasm.memory.buffer, at, 5);
+  const [w, h, y, rows, converted, from] = new Int32Array(wasm.memory.buffer, at, 6);
   if (rows > 0) {
+    // The band's rows in the module's ring: up to its last row, then from its first.
     const context = target.getContext('2d', { alpha: false, desynchronized: true });
-    context.putImageData(imageOver(wasm.gw_update_pixels(view) >>> 0, w, rows), 0, y);
+    const ring = imageOver(wasm.gw_update_pixels(view) >>> 0, w, h);
+    const before = Math.min(rows, h - from);
+    context.putImageData(ring, 0, y - from, 0, from, w, before);
+    if (before < rows) context.putImageData(ring, 0, y + before, 0, 0, w, rows - before);
   }
   if (testHooks) testHooks.lastUpdate = { converted, put: rows };
   return { present, width, height };

@@ -31,6 +31,9 @@ struct Window {
     // The view's position when the canvas took it, to guess how far a step moved it.
     uint32_t shown_top_row = 0;
     uint32_t shown_left_col = 0;
+    // Both copies are rings of rows: the canvas's first row is at this row of
+    // them, so that a scroll moves where they start rather than their bytes.
+    uint32_t ring = 0;
 };
 
 Window windows[2];
@@ -274,12 +277,13 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
 }  // extern "C"
 
 // A change of the canvas, as gw_update hands it over: the canvas's size, the
-// band of rows to put, whose RGBA pixels gw_update_pixels points to, and how
-// many of them had to be converted (the rest were moved, as a scroll moves
-// them).
+// band of rows to put, how many of them had to be converted (the rest were
+// moved, as a scroll moves them), and the row of the RGBA ring, at
+// gw_update_pixels, that holds the band's first row (the band goes on from
+// the ring's first row when it passes the last).
 namespace {
 
-enum UpdateField : uint32_t { kWidth, kHeight, kPutY, kPutRows, kConverted, kUpdateFields };
+enum UpdateField : uint32_t { kWidth, kHeight, kPutY, kPutRows, kConverted, kRingRow, kUpdateFields };
 int32_t update_fields[kUpdateFields];
 
 bool same_row(const uint8_t* a, const uint8_t* b, uint32_t count) {
@@ -296,17 +300,22 @@ bool same_row(const uint8_t* a, const uint8_t* b, uint32_t count) {
     return true;
 }
 
-// The rows from the first to the last at which `now` differs from `before`
-// moved up by `move` rows (down when negative), as [first, last); the rows
-// that the move brings into view always differ.
+// Where canvas row `y` is in a ring of `height` rows that starts at `ring`.
+uint64_t ring_row(uint32_t ring, uint64_t y, uint32_t height) { return (ring + y) % height; }
+
+// The rows from the first to the last at which `now` differs from what the
+// canvas holds (`before`, a ring starting at `ring`) moved up by `move` rows
+// (down when negative), as [first, last); the rows that the move brings into
+// view always differ.
 struct Band {
     uint32_t first, last;
 };
-Band changed_rows(const uint8_t* now, const uint8_t* before, uint32_t width, uint32_t height, int64_t move) {
+Band changed_rows(const uint8_t* now, const uint8_t* before, uint32_t ring, uint32_t width, uint32_t height,
+                  int64_t move) {
     const auto same = [&](uint32_t y) {
         const int64_t from = int64_t(y) + move;
         return from >= 0 && from < int64_t(height) &&
-               same_row(now + uint64_t(y) * width, before + uint64_t(from) * width, width);
+               same_row(now + uint64_t(y) * width, before + ring_row(ring, from, height) * width, width);
     };
     Band band{0, height};
     while (band.first < height && same(band.first)) ++band.first;
@@ -314,9 +323,9 @@ Band changed_rows(const uint8_t* now, const uint8_t* before, uint32_t width, uin
     return band;
 }
 
-// Rows [first, first + rows) of the image, in RGBA at the same rows of `out`
-// (width pixels a row).
-void to_rgba(const PresentedImage& image, uint32_t first, uint32_t rows, uint8_t* out) {
+// The band's rows of the image into both rings: as they are into `shown`, in
+// RGBA into `rgba`.
+void take_rows(const PresentedImage& image, Band band, uint32_t ring, uint8_t* shown, uint8_t* rgba) {
     uint32_t colours[256];
     for (int i = 0; i < 256; ++i) {
         const RGBQUAD& c = image.colours[i];
@@ -324,11 +333,14 @@ void to_rgba(const PresentedImage& image, uint32_t first, uint32_t rows, uint8_t
         colours[i] = uint32_t{c.rgbRed} | uint32_t{c.rgbGreen} << 8 | uint32_t{c.rgbBlue} << 16 |
                      0xFF000000u;
     }
-    const uint64_t start = uint64_t(first) * image.width;
-    const uint64_t end = start + uint64_t(rows) * image.width;
-    const uint8_t* from = image.pixels.data();
-    uint32_t* to = reinterpret_cast<uint32_t*>(out);
-    for (uint64_t i = start; i < end; ++i) to[i] = colours[from[i]];
+    const uint32_t width = image.width;
+    for (uint32_t y = band.first; y < band.last; ++y) {
+        const uint8_t* from = image.pixels.data() + uint64_t(y) * width;
+        const uint64_t at = ring_row(ring, y, image.height) * width;
+        std::memcpy(shown + at, from, width);
+        uint32_t* to = reinterpret_cast<uint32_t*>(rgba) + at;
+        for (uint32_t x = 0; x < width; ++x) to[x] = colours[from[x]];
+    }
 }
 
 }  // namespace
@@ -367,30 +379,24 @@ EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n) {
     int64_t move = 0;
     if (w->shown_valid && w->shown_width == width && w->shown_height == height &&
         std::memcmp(w->shown_colours, image->colours, sizeof image->colours) == 0) {
-        band = changed_rows(now, w->shown, width, height, 0);
+        band = changed_rows(now, w->shown, w->ring, width, height, 0);
         // A scroll by whole rows changes every row, but most of them are
         // ones already converted, a few rows away. The view's move is only a
         // guess at how far; the rows decide.
         const int64_t guess = (int64_t(v.top_row) - w->shown_top_row) * kCellHeight;
         if (band.last - band.first > kCellHeight && v.left_col == w->shown_left_col && guess != 0 &&
             (guess < 0 ? -guess : guess) < height) {
-            const Band moved = changed_rows(now, w->shown, width, height, guess);
+            const Band moved = changed_rows(now, w->shown, w->ring, width, height, guess);
             if (moved.last - moved.first < band.last - band.first) {
                 band = moved;
                 move = guess;
             }
         }
+    } else {
+        w->ring = 0;
     }
-    if (move != 0) {
-        const uint64_t kept = (height - uint64_t(move < 0 ? -move : move)) * width;
-        const uint64_t from = move > 0 ? uint64_t(move) * width : 0;
-        const uint64_t to = move > 0 ? 0 : uint64_t(-move) * width;
-        std::memmove(w->shown + to, w->shown + from, kept);
-        std::memmove(w->rgba + to * 4, w->rgba + from * 4, kept * 4);
-    }
-    to_rgba(*image, band.first, band.last - band.first, w->rgba);
-    std::memcpy(w->shown + uint64_t(band.first) * width, now + uint64_t(band.first) * width,
-                uint64_t(band.last - band.first) * width);
+    w->ring = static_cast<uint32_t>(((int64_t(w->ring) + move) % height + height) % height);
+    take_rows(*image, band, w->ring, w->shown, w->rgba);
     std::memcpy(w->shown_colours, image->colours, sizeof image->colours);
     w->shown_width = width;
     w->shown_height = height;
@@ -398,9 +404,11 @@ EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n) {
     w->shown_top_row = v.top_row;
     w->shown_left_col = v.left_col;
     // A moved picture is put whole; otherwise only the changed rows.
-    update_fields[kPutY] = static_cast<int32_t>(move != 0 ? 0 : band.first);
+    const uint32_t put_y = move != 0 ? 0 : band.first;
+    update_fields[kPutY] = static_cast<int32_t>(put_y);
     update_fields[kPutRows] = static_cast<int32_t>(move != 0 ? height : band.last - band.first);
     update_fields[kConverted] = static_cast<int32_t>(band.last - band.first);
+    update_fields[kRingRow] = static_cast<int32_t>(ring_row(w->ring, put_y, height));
     return update_fields;
 }
 
@@ -409,10 +417,10 @@ EMSCRIPTEN_KEEPALIVE void gw_forget(uint32_t n) {
     if (Window* w = window_at(n)) w->shown_valid = false;
 }
 
-// Where the RGBA pixels of the band gw_update hands over start.
+// The RGBA ring whose rows gw_update hands over.
 EMSCRIPTEN_KEEPALIVE const uint8_t* gw_update_pixels(uint32_t n) {
     Window* w = window_at(n);
-    return w && w->rgba ? w->rgba + uint64_t(update_fields[kPutY]) * uint32_t(update_fields[kWidth]) * 4 : nullptr;
+    return w ? w->rgba : nullptr;
 }
 
 }  // extern "C"
