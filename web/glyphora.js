@@ -269,7 +269,7 @@ function drawBar(element, record, bar) {
   element.classList.toggle('disabled', !record.enabled);
   const g = barGeometry(element, record, bar);
   const thumb = element.querySelector('.thumb');
-  setStyle(thumb, bar === VERTICAL ? 'top' : 'left', `${g.offset}px`);
+  setStyle(thumb, 'transform', `translate${bar === VERTICAL ? 'Y' : 'X'}(${g.offset}px)`);
   setStyle(thumb, bar === VERTICAL ? 'height' : 'width', `${g.thumb}px`);
 }
 
@@ -710,7 +710,8 @@ const COMMANDS = {
 
 function setChecks(s) {
   for (const item of document.querySelectorAll('[data-checkable]')) {
-    item.setAttribute('aria-checked', String(Boolean(s[item.dataset.checkable])));
+    const checked = String(Boolean(s[item.dataset.checkable]));
+    if (item.getAttribute('aria-checked') !== checked) item.setAttribute('aria-checked', checked);
   }
 }
 
