@@ -358,7 +358,7 @@ EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n) {
     const PresentedImage* image = presented_image(w->handle);
     const Viewer& v = *w->viewer;
     // A view of no cells shows nothing, whatever was presented before it.
-    if (!image || v.view_cols == 0 || v.view_rows == 0 || image->width == 0) {
+    if (!image || v.view_cols == 0 || v.view_rows == 0 || image->width == 0 || image->height == 0) {
         w->shown_valid = false;
         return update_fields;
     }
