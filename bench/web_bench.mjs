@@ -77,6 +77,29 @@ async function stepCost(browser, url, { width, height, scale }) {
   return { base, step, net, cells: `${s.view_cols}x${s.view_rows} cells` };
 }
 
+// The main-thread cost of a step at the three sizes: 84x30 and 240x67 cells,
+// and a 2560x1440 screen at ratio 2.
+async function stepCosts(browser, url) {
+  for (const [label, width, height, scale] of [['84x30', 84 * 8 + 17, 30 * 16 + 17 + 24 + 21, 1],
+    ['240x67', 240 * 8 + 17, 67 * 16 + 17 + 24 + 21, 1], ['2560x1440@2', 1280, 720, 2]]) {
+    const cost = await stepCost(browser, url, { width, height, scale });
+    line(`scroll step at ${label} (${cost.cells}), main-thread TaskDuration`,
+      `${ms(cost.net)} a step (press and frame ${ms(cost.step)}, less an ignored key's ${ms(cost.base)})`);
+  }
+}
+
+// --steps: only the step costs, for trying a change to the step path.
+async function stepsOnly() {
+  const server = await serve(site);
+  const browser = await launch();
+  try {
+    await stepCosts(browser, server.url);
+  } finally {
+    await browser.close();
+    server.stop();
+  }
+}
+
 async function main() {
   console.log(`Glyphora in the browser: ${spawnSync(chromium, ['--version'], { encoding: 'utf8' }).stdout.trim()}`);
   const native = nativeFigures();
@@ -154,12 +177,7 @@ async function main() {
 
     // The same steps as the browser's main thread spends them (DevTools'
     // TaskDuration), from a real key press to the frame on the screen.
-    for (const [label, width, height, scale] of [['84x30', 84 * 8 + 17, 30 * 16 + 17 + 24 + 21, 1],
-      ['240x67', 240 * 8 + 17, 67 * 16 + 17 + 24 + 21, 1], ['2560x1440@2', 1280, 720, 2]]) {
-      const cost = await stepCost(browser, server.url, { width, height, scale });
-      line(`scroll step at ${label} (${cost.cells}), main-thread TaskDuration`,
-        `${ms(cost.net)} a step (press and frame ${ms(cost.step)}, less an ignored key's ${ms(cost.base)})`);
-    }
+    await stepCosts(browser, server.url);
 
     // Opening 64 MiB as a picked or dropped file is opened, with the progress bar.
     const opened = await page.evaluate(async (size) => {
@@ -234,4 +252,5 @@ async function main() {
   }
 }
 
-await main();
+if (process.argv.includes('--steps')) await stepsOnly();
+else await main();

@@ -28,6 +28,12 @@ struct Window {
     uint32_t shown_height = 0;
     bool shown_valid = false;
     RGBQUAD shown_colours[256] = {};
+    // The view's position when the canvas took it, to guess how far a step moved it.
+    uint32_t shown_top_row = 0;
+    uint32_t shown_left_col = 0;
+    // Both copies are rings of rows: the canvas's first row is at this row of
+    // them, so that a scroll moves where they start rather than their bytes.
+    uint32_t ring = 0;
 };
 
 Window windows[2];
@@ -289,11 +295,14 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_state(uint32_t n) {
 
 }  // extern "C"
 
-// A change of the canvas, as gw_update hands it over: the canvas's size, then
-// the band of rows to put, whose RGBA pixels are in the window's buffer.
+// A change of the canvas, as gw_update hands it over: the canvas's size, the
+// band of rows to put, how many of them had to be converted (the rest were
+// moved, as a scroll moves them), and the row of the RGBA ring, at
+// gw_update_pixels, that holds the band's first row (the band goes on from
+// the ring's first row when it passes the last).
 namespace {
 
-enum UpdateField : uint32_t { kWidth, kHeight, kPutY, kPutRows, kUpdateFields };
+enum UpdateField : uint32_t { kWidth, kHeight, kPutY, kPutRows, kConverted, kRingRow, kUpdateFields };
 int32_t update_fields[kUpdateFields];
 
 bool same_row(const uint8_t* a, const uint8_t* b, uint32_t count) {
@@ -310,7 +319,32 @@ bool same_row(const uint8_t* a, const uint8_t* b, uint32_t count) {
     return true;
 }
 
-void to_rgba(const PresentedImage& image, uint32_t first_row, uint32_t rows, uint8_t* out) {
+// Where canvas row `y` is in a ring of `height` rows that starts at `ring`.
+uint64_t ring_row(uint32_t ring, uint64_t y, uint32_t height) { return (ring + y) % height; }
+
+// The rows from the first to the last at which `now` differs from what the
+// canvas holds (`before`, a ring starting at `ring`) moved up by `move` rows
+// (down when negative), as [first, last); the rows that the move brings into
+// view always differ.
+struct Band {
+    uint32_t first, last;
+};
+Band changed_rows(const uint8_t* now, const uint8_t* before, uint32_t ring, uint32_t width, uint32_t height,
+                  int64_t move) {
+    const auto same = [&](uint32_t y) {
+        const int64_t from = int64_t(y) + move;
+        return from >= 0 && from < int64_t(height) &&
+               same_row(now + uint64_t(y) * width, before + ring_row(ring, from, height) * width, width);
+    };
+    Band band{0, height};
+    while (band.first < height && same(band.first)) ++band.first;
+    while (band.last > band.first && same(band.last - 1)) --band.last;
+    return band;
+}
+
+// The band's rows of the image into both rings: as they are into `shown`, in
+// RGBA into `rgba`.
+void take_rows(const PresentedImage& image, Band band, uint32_t ring, uint8_t* shown, uint8_t* rgba) {
     uint32_t colours[256];
     for (int i = 0; i < 256; ++i) {
         const RGBQUAD& c = image.colours[i];
@@ -318,10 +352,14 @@ void to_rgba(const PresentedImage& image, uint32_t first_row, uint32_t rows, uin
         colours[i] = uint32_t{c.rgbRed} | uint32_t{c.rgbGreen} << 8 | uint32_t{c.rgbBlue} << 16 |
                      0xFF000000u;
     }
-    const uint64_t count = uint64_t(rows) * image.width;
-    const uint8_t* from = image.pixels.data() + uint64_t(first_row) * image.width;
-    uint32_t* to = reinterpret_cast<uint32_t*>(out);
-    for (uint64_t i = 0; i < count; ++i) to[i] = colours[from[i]];
+    const uint32_t width = image.width;
+    for (uint32_t y = band.first; y < band.last; ++y) {
+        const uint8_t* from = image.pixels.data() + uint64_t(y) * width;
+        const uint64_t at = ring_row(ring, y, image.height) * width;
+        std::memcpy(shown + at, from, width);
+        uint32_t* to = reinterpret_cast<uint32_t*>(rgba) + at;
+        for (uint32_t x = 0; x < width; ++x) to[x] = colours[from[x]];
+    }
 }
 
 }  // namespace
@@ -339,7 +377,7 @@ EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n) {
     const PresentedImage* image = presented_image(w->handle);
     const Viewer& v = *w->viewer;
     // A view of no cells shows nothing, whatever was presented before it.
-    if (!image || v.view_cols == 0 || v.view_rows == 0 || image->width == 0) {
+    if (!image || v.view_cols == 0 || v.view_rows == 0 || image->width == 0 || image->height == 0) {
         w->shown_valid = false;
         return update_fields;
     }
@@ -350,26 +388,46 @@ EMSCRIPTEN_KEEPALIVE const int32_t* gw_update(uint32_t n) {
     update_fields[kWidth] = static_cast<int32_t>(width);
     update_fields[kHeight] = static_cast<int32_t>(height);
 
-    uint32_t first = 0, last = height;
+    // The RGBA copy of what the canvas holds, whole, so that a scroll can move it.
+    if (w->rgba_bytes < count * 4) {
+        if (!reserve_rgba(*w, count)) return nullptr;
+        w->shown_valid = false;
+    }
+    const uint8_t* now = image->pixels.data();
+    Band band{0, height};
+    int64_t move = 0;
     if (w->shown_valid && w->shown_width == width && w->shown_height == height &&
         std::memcmp(w->shown_colours, image->colours, sizeof image->colours) == 0) {
-        const uint8_t* now = image->pixels.data();
-        while (first < height && same_row(now + uint64_t(first) * width, w->shown + uint64_t(first) * width, width))
-            ++first;
-        while (last > first &&
-               same_row(now + uint64_t(last - 1) * width, w->shown + uint64_t(last - 1) * width, width))
-            --last;
+        band = changed_rows(now, w->shown, w->ring, width, height, 0);
+        // A scroll by whole rows changes every row, but most of them are
+        // ones already converted, a few rows away. The view's move is only a
+        // guess at how far; the rows decide.
+        const int64_t guess = (int64_t(v.top_row) - w->shown_top_row) * kCellHeight;
+        if (band.last - band.first > kCellHeight && v.left_col == w->shown_left_col && guess != 0 &&
+            (guess < 0 ? -guess : guess) < height) {
+            const Band moved = changed_rows(now, w->shown, w->ring, width, height, guess);
+            if (moved.last - moved.first < band.last - band.first) {
+                band = moved;
+                move = guess;
+            }
+        }
+    } else {
+        w->ring = 0;
     }
-    if (!reserve_rgba(*w, uint64_t(last - first) * width)) return nullptr;
-    to_rgba(*image, first, last - first, w->rgba);
-    std::memcpy(w->shown + uint64_t(first) * width, image->pixels.data() + uint64_t(first) * width,
-                uint64_t(last - first) * width);
+    w->ring = static_cast<uint32_t>(((int64_t(w->ring) + move) % height + height) % height);
+    take_rows(*image, band, w->ring, w->shown, w->rgba);
     std::memcpy(w->shown_colours, image->colours, sizeof image->colours);
     w->shown_width = width;
     w->shown_height = height;
     w->shown_valid = true;
-    update_fields[kPutY] = static_cast<int32_t>(first);
-    update_fields[kPutRows] = static_cast<int32_t>(last - first);
+    w->shown_top_row = v.top_row;
+    w->shown_left_col = v.left_col;
+    // A moved picture is put whole; otherwise only the changed rows.
+    const uint32_t put_y = move != 0 ? 0 : band.first;
+    update_fields[kPutY] = static_cast<int32_t>(put_y);
+    update_fields[kPutRows] = static_cast<int32_t>(move != 0 ? height : band.last - band.first);
+    update_fields[kConverted] = static_cast<int32_t>(band.last - band.first);
+    update_fields[kRingRow] = static_cast<int32_t>(ring_row(w->ring, put_y, height));
     return update_fields;
 }
 
@@ -378,7 +436,7 @@ EMSCRIPTEN_KEEPALIVE void gw_forget(uint32_t n) {
     if (Window* w = window_at(n)) w->shown_valid = false;
 }
 
-// Where gw_update put the RGBA pixels of its rows.
+// The RGBA ring whose rows gw_update hands over.
 EMSCRIPTEN_KEEPALIVE const uint8_t* gw_update_pixels(uint32_t n) {
     Window* w = window_at(n);
     return w ? w->rgba : nullptr;

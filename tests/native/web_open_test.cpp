@@ -18,8 +18,8 @@ uint8_t* gw_input(uint32_t size);
 int gw_open(uint32_t n, uint32_t size);
 void gw_key(uint32_t virtual_key);
 const uint32_t* gw_state(uint32_t n);
-const int32_t* gw_update(uint32_t n);
 void gw_forget(uint32_t n);
+const int32_t* gw_update(uint32_t n);
 const uint8_t* gw_update_pixels(uint32_t n);
 }
 
@@ -37,11 +37,11 @@ View view_now() {
     const uint32_t* state = gw_state(0);
     View view{std::vector<uint32_t>(state, state + kStateFields), {}};
     view.state[kPresentCount] = 0;
-    // The whole picture, as a cleared canvas is handed it.
+    // The whole picture, as a canvas that was cleared takes it: from its first row.
     gw_forget(0);
     const int32_t* update = gw_update(0);
     const uint8_t* pixels = gw_update_pixels(0);
-    if (update && pixels) view.rgba.assign(pixels, pixels + size_t(update[0]) * update[3] * 4);
+    if (update && pixels && update[3] > 0) view.rgba.assign(pixels, pixels + size_t(update[0]) * update[3] * 4);
     return view;
 }
 

@@ -224,3 +224,53 @@ describe('sequences against the program\'s Viewer', () => {
   test('an empty file', () => compareSequence('empty.asc', 20, 5, [
     `key ${KEY.Down}`, 'wheel -120', 'wrap 1', `scroll 1 ${SB.THUMBTRACK} 4`, 'resize 1 1']));
 });
+
+// A scroll by whole rows converts only the rows that came into view (the
+// module moves the ones it already has), and the canvas stays exact after it.
+describe('the cheap step', () => {
+  const W = 60, H = 30, ROW = 16;  // narrower than the art, so that Right moves it
+  // Each request, then what the page handed the canvas: pixel rows converted,
+  // and rows put (null: nothing at all, as for a key the program ignores).
+  const steps = [
+    [`key ${KEY.Down}`, { converted: ROW, put: H * ROW }],
+    [`key ${KEY.Down}`, { converted: ROW, put: H * ROW }],
+    [`key ${KEY.Up}`, { converted: ROW, put: H * ROW }],
+    ['wheel -120', { converted: 2 * ROW, put: H * ROW }],
+    [`scroll 1 ${SB.LINEBACK} 0`, { converted: ROW, put: H * ROW }],
+    [`key ${KEY.Home}`, null],
+    ...Array(20).fill([`key ${KEY.Down}`, { converted: ROW, put: H * ROW }]),
+    [`key ${KEY.PageUp}`, { converted: 22 * ROW, put: H * ROW }],  // from row 22 to the top
+    [`scroll 1 ${SB.THUMBTRACK} 100`, 'whole'],  // more than a view away: converted as it changed
+    [`key ${KEY.Right}`, 'whole'],  // columns move: every row changes
+    [`key ${KEY.Down}`, { converted: ROW, put: H * ROW }],
+  ];
+  test(`${W}x${H}: rows converted and put, step by step, and the canvas against glyphora-shot`, async () => {
+    const { readFileSync } = await import('node:fs');
+    // The sample four times over: taller than the steps go.
+    const tall = path.join(dir, 'tall.ans');
+    writeFileSync(tall, Buffer.concat(Array(4).fill(readFileSync(files['glyphora.ans']))));
+    await page.evaluate(() => window.glyphora.setStandard(false));
+    await page.evaluate((c, r) => window.glyphora.resize(c, r), W, H);
+    assert.equal(await openBytes(page, readFileSync(tall), 'tall.ans'), true);
+    for (const [request, want] of steps) {
+      const { update, state } = await page.evaluate((request) => {
+        const [word, ...n] = request.split(' ');
+        const a = n.map(Number);
+        window.glyphoraTest.lastUpdate = null;
+        if (word === 'key') window.glyphora.key(a[0]);
+        else if (word === 'wheel') window.glyphora.wheel(a[0]);
+        else window.glyphora.scroll(a[0], a[1], a[2]);
+        return { update: window.glyphoraTest.lastUpdate, state: window.glyphora.state() };
+      }, request);
+      const where = `"${request}" at row ${state.top_row}, column ${state.left_col}`;
+      if (want === 'whole') {
+        assert.ok(update.converted > 2 * ROW && update.put === update.converted, `${where}: ${JSON.stringify(update)}`);
+      } else {
+        assert.deepEqual(update, want, where);
+      }
+      const expected = shot(tall, { cols: W, rows: H, top: state.top_row, left: state.left_col });
+      const shown = await canvasPixels(page);
+      assert.ok(Buffer.from(shown.rgb, 'base64').equals(expected.rgb), `${where}: the canvas differs from glyphora-shot`);
+    }
+  });
+});
