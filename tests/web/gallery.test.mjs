@@ -263,7 +263,9 @@ describe('keys and the address', () => {
     await page.waitForFunction(() => document.getElementById('gallery').scrollTop > 0);
     assert.equal(await page.evaluate(() => window.glyphora.state().top_row), before);
     await page.setViewport({ width: 900, height: 600 });
-    // A click opens too.
+    // A click opens too, once the grid has its new layout (a click taken
+    // from the old one lands elsewhere).
+    await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
     await page.click('#gallery .piece[data-name="glyphora.ans"]');
     await page.waitForFunction(() => window.glyphora.state().file === 'glyphora.ans');
     assert.deepEqual(page.problems, []);
