@@ -150,6 +150,10 @@ bool read_input(const std::string& file, uint64_t limit, InputBytes& input, std:
     if (ok && regular) {
         // A file's size is known: one read of it, as Document::load makes.
         ok = read_known(fd, std::min<uint64_t>(limit, uint64_t(st.st_size)), input, error);
+        uint8_t record[kSauceRecordSize];
+        if (ok && limit < uint64_t(st.st_size) && uint64_t(st.st_size) >= sizeof record &&
+            pread(fd, record, sizeof record, off_t(st.st_size - off_t(sizeof record))) == off_t(sizeof record))
+            input.end_sauce = read_sauce(ByteSpan{record, sizeof record});
     } else if (ok) {
         // One byte past the largest tells a stream that is too large.
         ok = read_stream(fd, whole ? rules.largest + 1 : limit, rules.largest, input, error);

@@ -1,7 +1,6 @@
 // ShotView's open of a named file or standard input: apart from the rest, so
 // the page's build, which has no files, takes the view without it.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -12,25 +11,16 @@
 
 namespace {
 
-// The SAUCE record at the end of a named file, for a read that stops before
-// its end; found false when there is none or it cannot be read.
-Sauce tail_sauce(const std::string& file) {
-    uint8_t record[kSauceRecordSize];
-    std::FILE* f = is_standard_stream(file) ? nullptr : std::fopen(file.c_str(), "rb");
-    if (!f) return Sauce();
-    const bool read = std::fseek(f, -long(kSauceRecordSize), SEEK_END) == 0 &&
-                      std::fread(record, 1, sizeof record, f) == sizeof record;
-    std::fclose(f);
-    return read ? read_sauce(ByteSpan{record, sizeof record}) : Sauce();
-}
-
 // The bytes a read of the file would give, out of ones already in memory:
-// at most `limit` of them, as read_input reads a file.
+// at most `limit` of them, with the record at their end, as read_input
+// reads a file.
 bool take_given(InputBytes& given, uint64_t limit, InputBytes& input) {
     if (given.size <= limit) {
         input = std::move(given);
         return true;
     }
+    if (given.size >= kSauceRecordSize)
+        input.end_sauce = read_sauce(ByteSpan{given.bytes.get() + given.size - kSauceRecordSize, kSauceRecordSize});
     const uint32_t size = static_cast<uint32_t>(limit);
     input.bytes.reset(new (std::nothrow) uint8_t[std::max<uint32_t>(size, 1)]);
     if (!input.bytes) return false;
@@ -53,13 +43,9 @@ bool ShotView::open(const std::string& file, const CellSize* size, bool wrap, st
     std::string reason;
     InputRules rules;
     rules.only_files = limit.only_files;
-    // A read that stops short of the end misses the record there: taken from
-    // the member's own end, or the file's.
-    Sauce& tail = viewer->document->tail_sauce;
-    if (given && reading == kStandardReading && given->size > limit.bytes && given->size >= kSauceRecordSize)
-        tail = read_sauce(ByteSpan{given->bytes.get() + given->size - kSauceRecordSize, kSauceRecordSize});
     const bool got = given ? take_given(*given, limit.bytes, input) : read_input(file, limit.bytes, input, reason, rules);
-    if (got && !given && reading == kStandardReading && input.size == limit.bytes) tail = tail_sauce(file);
+    // A read that stops short of the end misses the record there.
+    viewer->document->tail_sauce = input.end_sauce;
     if (!got || !viewer->open_bytes(std::move(input.bytes), input.size)) {
         error = "cannot open " + (given ? file : shown_name(file)) + ": " + (reason.empty() ? "out of memory" : reason);
         return false;
