@@ -12,11 +12,8 @@
 
 namespace {
 
-constexpr uint8_t kCsiOpen = 0x5B;         // '['
-constexpr uint8_t kParamSeparator = 0x3B;  // ';'
 constexpr uint8_t kCursorForward = 0x43;   // 'C'
 constexpr uint8_t kSetColours = 0x6D;      // 'm'
-constexpr uint8_t kBlank = 0x20;
 constexpr uint8_t kDigitZero = 0x30;
 constexpr uint32_t kMaxParams = 12;
 

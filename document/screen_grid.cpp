@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr uint8_t kBlank = 0x20;
 constexpr uint32_t kFirstRoomRows = 64;
 constexpr uint32_t kSlack = 16;
 

@@ -15,10 +15,7 @@ namespace {
 
 using namespace standard_reading;
 
-constexpr uint8_t kCsiOpen = 0x5B;  // '['
-constexpr uint8_t kParamSeparator = 0x3B;  // ';'
 constexpr uint32_t kTabStop = 8;
-constexpr uint8_t kBlank = 0x20;
 // Parameter values stop growing here: no count means more than a screen.
 constexpr uint32_t kMaxParamValue = 99999999;
 // The cursor's row never passes this; rows beyond the grid's bound are
