@@ -1,61 +1,30 @@
 #!/usr/bin/env python3
-"""Writes the page's test packs into OUTDIR: one with a few real pieces, and one
-of each hostile kind. Every byte is written here, so each pack is exactly what
-its name says. Usage: make_test_packs.py SOURCE_DIR OUTDIR"""
+"""Writes the page's test packs into OUTDIR: one with a few real pieces, one
+of each hostile kind, and the galleries its speed is measured on, with the
+native tests' own ZIP writer. Usage: make_test_packs.py SOURCE_DIR OUTDIR"""
 import os
 import struct
 import sys
 import zlib
 
-
-def deflate(data):
-    packer = zlib.compressobj(9, zlib.DEFLATED, -15)
-    return packer.compress(data) + packer.flush()
-
-
-def member(name, data, method=8, flags=0, **fields):
-    """One entry; fields override what is written: crc, size, packed (the
-    compressed bytes), offset (the directory's offset for it)."""
-    raw = name if isinstance(name, bytes) else name.encode('utf-8')
-    if not isinstance(name, bytes) and any(ord(c) > 127 for c in name):
-        flags |= 0x800
-    packed = fields.get('packed', deflate(data) if method == 8 else data)
-    return {'name': raw, 'flags': flags, 'method': method, 'packed': packed,
-            'crc': fields.get('crc', zlib.crc32(data)), 'size': fields.get('size', len(data)),
-            'offset': fields.get('offset')}
+# The ZIP writer is the native tests' own: both suites' packs are made alike.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'packs'))
+from make_packs import Member, build, deflate  # noqa: E402
 
 
-def pack(members, comment=b'', zip64=False, cut=None):
-    """The ZIP file of `members`: local headers and data, the directory, the
-    end record (and ZIP64's records and extra fields when zip64)."""
-    body = bytearray()
-    directory = bytearray()
+def member(name, data, method=8, flags=0, packed=None, **fields):
+    """One entry as the native tests' maker writes it; `packed` is the
+    compressed bytes, `crc` and `size` override what is declared."""
+    return Member(name, data, method=method, flags=flags, raw=packed, **fields)
+
+
+def pack(members, comment=b'', zip64=False, cut=None, aliases=()):
+    """The ZIP file of `members` (ZIP64's records and extra fields when
+    zip64), cut to its first `cut` bytes when given."""
     for m in members:
-        at = len(body)
-        size, packed_size = m['size'], len(m['packed'])
-        extra = struct.pack('<HHQQ', 1, 16, size, packed_size) if zip64 else b''
-        short = 0xFFFFFFFF if zip64 else None
-        body += struct.pack('<IHHHHHIIIHH', 0x04034B50, 45 if zip64 else 20, m['flags'], m['method'], 0, 0x21,
-                            m['crc'], short or packed_size, short or size, len(m['name']), len(extra))
-        body += m['name'] + extra + m['packed']
-        offset = at if m['offset'] is None else m['offset']
-        cextra = struct.pack('<HHQQQ', 1, 24, size, packed_size, offset) if zip64 else b''
-        directory += struct.pack('<IHHHHHHIIIHHHHHII', 0x02014B50, 0x031E, 45 if zip64 else 20, m['flags'],
-                                 m['method'], 0, 0x21, m['crc'], short or packed_size, short or size,
-                                 len(m['name']), len(cextra), 0, 0, 0, 0o100644 << 16,
-                                 short or offset)
-        directory += m['name'] + cextra
-    out = body + directory
-    count = len(members)
-    if zip64:
-        record_at = len(out)
-        out += struct.pack('<IQHHIIQQQQ', 0x06064B50, 44, 45, 45, 0, 0, count, count, len(directory), len(body))
-        out += struct.pack('<IIQI', 0x07064B50, 0, record_at, 1)
-        out += struct.pack('<IHHHHIIH', 0x06054B50, 0, 0, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, len(comment))
-    else:
-        out += struct.pack('<IHHHHIIH', 0x06054B50, 0, 0, count, count, len(directory), len(body), len(comment))
-    out += comment
-    return bytes(out[:cut] if cut is not None else out)
+        m.zip64 = zip64
+    out = build(members, comment, zip64_end=zip64, aliases=aliases)
+    return out[:cut] if cut is not None else out
 
 
 def real_pieces(source):
@@ -107,7 +76,8 @@ def hostile(source):
         'short': pack([member('short.ans', art, size=len(art) + 5), ok]),
         'truncated': pack([ok, member('b.ans', art)], cut=-30),
         'outside': bytearray(pack([ok])),
-        'overlapping': pack([ok, member('again.ans', art, offset=0), member('z.asc', art)]),
+        # again.ans: a second directory entry for ok.ans's header and bytes
+        'overlapping': pack([ok, member('z.asc', art)], aliases=[('again.ans', 0)]),
         'comment': pack([ok], comment=struct.pack('<IHHHHIIH', 0x06054B50, 0, 0, 3, 3, 999, 12345, 0)),
         'many': pack([member('m%05d.asc' % i, b'x', method=0) for i in range(65535)]),
         'longnames': pack([member('n' * 65531 + '.ans', art), member('o' * 65531 + '.txt', art, method=0)]),
