@@ -57,26 +57,25 @@ Window* window_at(uint32_t n) {
 // The main view's Viewer, or null before gw_start.
 Viewer* main_viewer() { return windows[0].viewer; }
 
-// Makes the window's RGBA buffer hold `count` pixels; false, keeping the old
-// one, without memory for it.
-bool reserve_rgba(Window& w, uint64_t count) {
-    if (w.rgba_bytes >= count * 4) return true;
-    uint8_t* grown = new (std::nothrow) uint8_t[count * 4];
+// Makes `buffer` (of `held` bytes) hold at least `bytes`; false, keeping the
+// old one, without memory for it.
+bool reserve(uint8_t*& buffer, uint64_t& held, uint64_t bytes) {
+    if (held >= bytes) return true;
+    uint8_t* grown = new (std::nothrow) uint8_t[bytes];
     if (!grown) return false;
-    delete[] w.rgba;
-    w.rgba = grown;
-    w.rgba_bytes = count * 4;
+    delete[] buffer;
+    buffer = grown;
+    held = bytes;
     return true;
 }
 
-// The same for the copy of what the canvas holds.
+// The window's RGBA copy of what the canvas holds, for `count` pixels.
+bool reserve_rgba(Window& w, uint64_t count) { return reserve(w.rgba, w.rgba_bytes, count * 4); }
+
+// The same copy as palette indices; a new one holds nothing the canvas has.
 bool reserve_shown(Window& w, uint64_t count) {
     if (w.shown_bytes >= count) return true;
-    uint8_t* grown = new (std::nothrow) uint8_t[count];
-    if (!grown) return false;
-    delete[] w.shown;
-    w.shown = grown;
-    w.shown_bytes = count;
+    if (!reserve(w.shown, w.shown_bytes, count)) return false;
     w.shown_valid = false;
     return true;
 }
