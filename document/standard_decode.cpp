@@ -7,6 +7,7 @@
 #endif
 
 #include "document/control_bytes.h"
+#include "document/file_extension.h"
 #include "document/screen_grid.h"
 #include "document/standard_scan.h"
 #include "document/standard_sgr.h"
@@ -324,14 +325,6 @@ private:
     uint32_t saved_row_ = 0, saved_column_ = 0;
 };
 
-bool ends_in_ans(const char* name) {
-    if (!name) return false;
-    const size_t n = std::strlen(name);
-    if (n < 4) return false;
-    const char* e = name + n - 4;
-    return e[0] == '.' && (e[1] | 0x20) == 'a' && (e[2] | 0x20) == 'n' && (e[3] | 0x20) == 's';
-}
-
 }  // namespace
 
 StandardText standard_decode(ByteSpan art, const StandardSetup& setup) {
@@ -339,7 +332,7 @@ StandardText standard_decode(ByteSpan art, const StandardSetup& setup) {
 }
 
 bool reads_as_ansi(const char* file_name, ByteSpan file) {
-    if (ends_in_ans(file_name)) return true;
+    if (file_name && has_extension(file_name, ".ans")) return true;
     const uint32_t n = std::min(file.size, kAnsiSniffBytes);
     for (uint32_t i = 0; i + 1 < n; ++i)
         if (file.data[i] == kEsc && file.data[i + 1] == kCsiOpen) return true;

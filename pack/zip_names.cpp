@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "document/file_extension.h"
+
 namespace {
 
 // Code page 437's upper half; its lower half is ASCII.
@@ -91,10 +93,6 @@ std::string decode_utf8(std::string_view raw) {
 
 constexpr std::string_view kArtExtensions[] = {".ans", ".asc", ".nfo", ".diz", ".txt", ".ice"};
 
-char lower_ascii(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 std::string zip_name_utf8(std::string_view raw, bool utf8) {
@@ -115,12 +113,7 @@ std::string_view member_file_name(std::string_view path) {
 
 bool is_art_name(std::string_view path) {
     const std::string_view name = member_file_name(path);
-    for (const std::string_view ext : kArtExtensions) {
-        if (name.size() < ext.size()) continue;
-        const std::string_view tail = name.substr(name.size() - ext.size());
-        bool same = true;
-        for (size_t i = 0; i < ext.size(); ++i) same = same && lower_ascii(tail[i]) == ext[i];
-        if (same) return true;
-    }
+    for (const std::string_view ext : kArtExtensions)
+        if (has_extension(name, ext)) return true;
     return false;
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <numeric>
 
+#include "document/file_extension.h"
 #include "pack/zip_names.h"
 #include "tools/shot/shot_batch.h"
 #include "tools/shot/shown_name.h"
@@ -62,15 +63,7 @@ private:
 
 }  // namespace
 
-bool is_pack_name(const std::string& input) {
-    const size_t n = sizeof kPackExtension - 1;
-    if (input.size() < n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        const char c = input[input.size() - n + i];
-        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != kPackExtension[i]) return false;
-    }
-    return true;
-}
+bool is_pack_name(const std::string& input) { return has_extension(input, kPackExtension); }
 
 std::string pack_folder(const std::string& dir, const std::string& pack, bool whole_name) {
     std::string name = file_name(pack);
