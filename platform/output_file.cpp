@@ -227,9 +227,14 @@ bool open_temporary(const std::string& target, const struct stat* existing, Outp
         [[maybe_unused]] const int owned = fchown(out.fd, existing->st_uid, existing->st_gid);
         mode = existing->st_mode & 0777;
     } else {
-        mode = umask(0);
-        umask(mode);
-        mode = 0666 & ~mode;
+        // The mask is read once: reading it means setting it, and jobs on
+        // other threads must never see it cleared.
+        static const mode_t mask = [] {
+            const mode_t m = umask(0);
+            umask(m);
+            return m;
+        }();
+        mode = 0666 & ~mask;
     }
     if (fchmod(out.fd, mode) != 0) {
         const int reason = errno;
