@@ -51,11 +51,6 @@ void BatchReport::draw() {
     std::fflush(errors_);
 }
 
-void BatchReport::message(const std::string& line) {
-    std::lock_guard<std::mutex> held(lock_);
-    write(line);
-}
-
 void BatchReport::done(size_t piece, std::vector<std::string> lines) {
     std::lock_guard<std::mutex> held(lock_);
     ++finished_;

@@ -27,8 +27,6 @@ class BatchReport {
 public:
     BatchReport(std::FILE* errors, bool progress, size_t total);
 
-    // A message that belongs to no piece (a pack that cannot be read), written now.
-    void message(const std::string& line);
     // Piece `piece` is done, with its messages.
     void done(size_t piece, std::vector<std::string> lines);
     void finish();
