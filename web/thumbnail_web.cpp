@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 
+#include "tools/shot/input_bytes.h"
 #include "tools/shot/shot_render.h"
 #include "tools/shot/shot_view.h"
 #include "tools/shot/thumbnail_size.h"
@@ -103,7 +104,10 @@ EMSCRIPTEN_KEEPALIVE const uint32_t* gw_thumbnail(uint32_t size, uint32_t longes
     view.name = name;
     name[0] = '\0';
     view.reading = reading == 1 ? kStandardReading : kGlyphoraReading;
-    if (!view.open_bytes(std::move(member), size, nullptr, false, thumbnail_input(0))) return not_drawn(kNoMemory);
+    InputBytes bytes;
+    bytes.bytes = std::move(member);
+    bytes.size = size;
+    if (!view.open_bytes(bytes, nullptr, false, thumbnail_input(0))) return not_drawn(kNoMemory);
     Viewer& v = *view.viewer;
     wrap_for_thumbnail(v);
     const TextExtent extent = shown_extent(v.cur_text, v.cur_length, v.doc_cols);

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "tools/shot/input_bytes.h"
 #include "tools/shot/shot_view.h"
 #include "tools/shot/thumbnail_size.h"
 
@@ -18,9 +19,12 @@ std::string sample(const char* name) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::unique_ptr<uint8_t[]> copy(const std::string& bytes) {
-    std::unique_ptr<uint8_t[]> out(new uint8_t[bytes.size() + 1]);
-    std::memcpy(out.get(), bytes.data(), bytes.size());
+// The bytes as a pack's member holds them.
+InputBytes copy(const std::string& bytes) {
+    InputBytes out;
+    out.bytes.reset(new uint8_t[bytes.size() + 1]);
+    out.size = uint32_t(bytes.size());
+    std::memcpy(out.bytes.get(), bytes.data(), bytes.size());
     return out;
 }
 
@@ -41,7 +45,8 @@ TEST(ShotViewBytes, SameViewAsTheFile) {
         std::string error;
         ASSERT_TRUE(from_file.open(std::string(GLYPHORA_SOURCE_DIR) + "/samples/" + c.name, nullptr, c.wrap, error,
                                    c.limit)) << error;
-        ASSERT_TRUE(from_bytes.open_bytes(copy(bytes), uint32_t(bytes.size()), nullptr, c.wrap, c.limit));
+        InputBytes member = copy(bytes);
+        ASSERT_TRUE(from_bytes.open_bytes(member, nullptr, c.wrap, c.limit));
         const Viewer& a = *from_file.viewer;
         const Viewer& b = *from_bytes.viewer;
         EXPECT_EQ(a.cur_length, b.cur_length);
@@ -73,7 +78,8 @@ TEST(ShotViewBytes, ThumbnailCropOfWideAndTallArt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 20));
         ShotView view;
-        ASSERT_TRUE(view.open_bytes(copy(c.text), uint32_t(c.text.size()), nullptr, false, thumbnail_input(0)));
+        InputBytes member = copy(c.text);
+        ASSERT_TRUE(view.open_bytes(member, nullptr, false, thumbnail_input(0)));
         wrap_for_thumbnail(*view.viewer);
         const TextExtent extent = shown_extent(view.viewer->cur_text, view.viewer->cur_length, view.viewer->doc_cols);
         EXPECT_EQ(nothing_to_draw(extent), nullptr);

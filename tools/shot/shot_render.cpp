@@ -64,6 +64,16 @@ public:
     // The input's name in messages: a member's comes already shown.
     std::string shown() const { return given ? input : shown_name(input); }
 
+    // The view opened on the file, or on the member's bytes as a file of its
+    // name would give them.
+    bool open_view(const CellSize* cells, const InputLimit& limit) {
+        if (!given) return view.open(input, cells, request.wrap, error, limit);
+        view.name = input;
+        if (view.open_bytes(*given, cells, request.wrap, limit)) return true;
+        error = "cannot open " + input + ": out of memory";
+        return false;
+    }
+
     bool fail(const std::string& message) {
         error = message;
         return false;
@@ -97,7 +107,7 @@ public:
     // What the window shows after the size report, the open and the scrolls.
     bool window() {
         const CellSize size{request.columns, request.rows};
-        if (!view.open(input, request.sized ? &size : nullptr, request.wrap, error, InputLimit(), given)) return false;
+        if (!open_view(request.sized ? &size : nullptr, InputLimit())) return false;
         Viewer& v = *view.viewer;
         if (request.has_top) v.scroll_vertical(kScrollAbsolute, request.top);
         if (request.has_left) v.scroll_horizontal(kScrollAbsolute, request.left);
@@ -125,7 +135,7 @@ public:
     // a thumbnail wants it.
     bool measure(TextExtent& extent, bool for_thumbnail = false) {
         const InputLimit limit = for_thumbnail ? thumbnail_input(request.top) : InputLimit();
-        if (!view.open(input, nullptr, request.wrap, error, limit, given)) return false;
+        if (!open_view(nullptr, limit)) return false;
         Viewer& v = *view.viewer;
         if (for_thumbnail) wrap_for_thumbnail(v);
         else note_cut_screen();

@@ -6,6 +6,30 @@
 
 #include "platform/virtual_window.h"
 #include "shell/input_rules.h"
+#include "tools/shot/input_bytes.h"
+
+namespace {
+
+// The bytes a read of the file would give, out of ones already in memory:
+// at most `limit` of them, with the record at their end, as read_input
+// reads a file.
+bool take_given(InputBytes& given, uint64_t limit, InputBytes& input) {
+    if (given.size <= limit) {
+        input = std::move(given);
+        return true;
+    }
+    if (given.size >= kSauceRecordSize)
+        input.end_sauce = read_sauce(ByteSpan{given.bytes.get() + given.size - kSauceRecordSize, kSauceRecordSize});
+    const uint32_t size = static_cast<uint32_t>(limit);
+    input.bytes.reset(new (std::nothrow) uint8_t[std::max<uint32_t>(size, 1)]);
+    if (!input.bytes) return false;
+    std::memcpy(input.bytes.get(), given.bytes.get(), size);
+    input.size = size;
+    given = InputBytes();
+    return true;
+}
+
+}  // namespace
 
 ShotView::~ShotView() {
     if (viewer && viewer->window) destroy_virtual_window(viewer->window);
@@ -36,11 +60,12 @@ bool ShotView::start(const CellSize* size, const InputLimit& limit) {
     return true;
 }
 
-bool ShotView::open_bytes(std::unique_ptr<uint8_t[]> bytes, uint32_t size, const CellSize* cells, bool wrap,
-                          const InputLimit& limit) {
-    if (!start(cells, limit)) return false;
-    if (!viewer->open_bytes(std::move(bytes), static_cast<uint32_t>(std::min<uint64_t>(size, limit.bytes))))
-        return false;
+bool ShotView::open_bytes(InputBytes& bytes, const CellSize* cells, bool wrap, const InputLimit& limit) {
+    InputBytes taken;
+    if (!start(cells, limit) || !take_given(bytes, limit.bytes, taken)) return false;
+    // A read that stops short of the end misses the record there.
+    viewer->document->tail_sauce = taken.end_sauce;
+    if (!viewer->open_bytes(std::move(taken.bytes), taken.size)) return false;
     if (wrap) viewer->set_wrap(1);
     return true;
 }

@@ -37,16 +37,14 @@ public:
 
     // Start-up, the window's size report when `size` is given (in the program
     // it comes before any file), the open, and "Wrap lines" when `wrap`. False
-    // with the reason in `error` when the file cannot be opened. With
-    // `given` (a pack's member), its bytes are the file's: taken (all of
-    // them, or as many as `limit` lets a file give) instead of reading it.
+    // with the reason in `error` when the file cannot be opened.
     bool open(const std::string& file, const CellSize* size, bool wrap, std::string& error,
-              const InputLimit& limit = InputLimit(), InputBytes* given = nullptr);
+              const InputLimit& limit = InputLimit());
 
-    // The same for a file already in memory (its first limit.bytes bytes), as
-    // the page has a pack's member; false only without memory for it.
-    bool open_bytes(std::unique_ptr<uint8_t[]> bytes, uint32_t size, const CellSize* cells, bool wrap,
-                    const InputLimit& limit = InputLimit());
+    // The same for a file already in memory (a pack's member): `bytes` are
+    // taken as a read of the file gives them, at most limit.bytes of them
+    // with the SAUCE record at their end; false only without memory.
+    bool open_bytes(InputBytes& bytes, const CellSize* cells, bool wrap, const InputLimit& limit = InputLimit());
 
 private:
     bool start(const CellSize* size, const InputLimit& limit);
